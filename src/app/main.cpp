@@ -1,0 +1,31 @@
+#include "alarmtable.h"
+#include "forms.h"
+#include "mainfrm.h"
+#include "qtlifecycle.h"
+#include "qtuserdialogs.h"
+#include "services.h"
+#include "systemclock.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("wakemere"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Wakemere"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setDesktopFileName(QStringLiteral("org.wakemere.Wakemere"));
+    // The main window may hide in the notification area while every other window is closed;
+    // the program ends when no window is loaded any longer, which Forms decides.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AlarmTable table;
+    SystemClock clock;
+    QtUserDialogs dialogs;
+    QtLifecycle lifecycle;
+    Services services{table, clock, dialogs, lifecycle};
+
+    Forms forms(services);
+    forms.mainForm()->show();
+    return app.exec();
+}

@@ -1,0 +1,8 @@
+#include "qtlifecycle.h"
+
+#include <QCoreApplication>
+
+void QtLifecycle::quit()
+{
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,6 @@
+#include "systemclock.h"
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "clock.h"
+
+/// The operating system's local time.
+class SystemClock final : public Clock
+{
+public:
+    QDateTime now() const override;
+};

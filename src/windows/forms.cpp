@@ -1,0 +1,34 @@
+#include "forms.h"
+
+#include "lifecycle.h"
+#include "mainfrm.h"
+
+Forms::Forms(Services &services, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+{
+}
+
+mainfrm *Forms::mainForm()
+{
+    // The main window is the start-up window and is loaded once; after its unload it stays gone.
+    if (!m_main && !m_mainUnloaded) {
+        m_main = new mainfrm(*this);
+        watch(m_main);
+        connect(m_main, &QObject::destroyed, this, [this] { m_mainUnloaded = true; });
+        m_main->Form_Load();
+    }
+    return m_main;
+}
+
+void Forms::watch(QWidget *form)
+{
+    ++m_loaded;
+    connect(form, &QObject::destroyed, this, &Forms::formDestroyed);
+}
+
+void Forms::formDestroyed()
+{
+    if (--m_loaded == 0)
+        m_services.lifecycle.quit();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "services.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+class mainfrm;
+
+/// The program's windows: one instance each, created and loaded on first use and destroyed
+/// when unloaded. The program ends when no window is loaded any longer.
+class Forms : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Forms(Services &services, QObject *parent = nullptr);
+
+    Services &services() const { return m_services; }
+
+    /// The main window, created and loaded on first call; null once it was unloaded.
+    mainfrm *mainForm();
+    mainfrm *mainFormIfLoaded() const { return m_main; }
+
+private:
+    void watch(QWidget *form);
+    void formDestroyed();
+
+    Services &m_services;
+    QPointer<mainfrm> m_main;
+    bool m_mainUnloaded = false;
+    int m_loaded = 0;
+};

@@ -1,0 +1,36 @@
+#include "formutil.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+QFont dialogFont(qreal pointSize, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+int centredStart(int screenLength, int windowLength)
+{
+    return (screenLength - windowLength) / 2;
+}
+
+void centreOnScreen(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.x() + centredStart(area.width(), size.width()),
+                 area.y() + centredStart(area.height(), size.height()));
+}

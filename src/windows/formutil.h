@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+class QWidget;
+
+/// Pixels at 96 dpi for a length in twips (15 twips a pixel); Qt scales for high-DPI screens.
+constexpr int twips(int length)
+{
+    return length / 15;
+}
+
+/// A rectangle given in twips, as pixels.
+QRect twipsRect(int left, int top, int width, int height);
+
+/// The sans-serif face that stands in for the classic dialog font, at a size in points.
+QFont dialogFont(qreal pointSize, bool bold = false);
+
+/// Where a window of this size starts so that it sits centred: halved toward zero, so a window
+/// larger than the screen starts at a negative offset.
+int centredStart(int screenLength, int windowLength);
+
+/// Centres a top-level window on its screen.
+void centreOnScreen(QWidget *window);

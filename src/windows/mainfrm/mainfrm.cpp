@@ -1,0 +1,454 @@
+#include "mainfrm.h"
+
+#include "alarmtable.h"
+#include "clock.h"
+#include "forms.h"
+#include "formutil.h"
+#include "numtext.h"
+#include "services.h"
+#include "userdialogs.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+// A tick lands this long after the second boundary, so the clock already reads the new second.
+constexpr int TickLagMs = 5;
+
+template<typename T>
+T *place(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    auto *widget = new T(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(twipsRect(left, top, width, height));
+    return widget;
+}
+
+QFrame *frame(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    auto *box = place<QFrame>(parent, name, left, top, width, height);
+    box->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return box;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top,
+              int width, int height)
+{
+    auto *caption = place<QLabel>(parent, name, left, top, width, height);
+    caption->setText(text);
+    caption->setWordWrap(true);
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    caption->setAutoFillBackground(true);
+    return caption;
+}
+
+QLineEdit *timeBox(QWidget *parent, const char *name, const QString &accessibleName, int left)
+{
+    auto *box = place<QLineEdit>(parent, name, left, 480, 855, 615);
+    box->setMaxLength(2);
+    box->setAlignment(Qt::AlignCenter);
+    box->setFont(dialogFont(18, true));
+    box->setAccessibleName(accessibleName);
+    return box;
+}
+
+QComboBox *combo(QWidget *parent, const char *name, const QString &prompt,
+                 const QString &accessibleName)
+{
+    auto *list = place<QComboBox>(parent, name, 2760, 0, 2175, 360);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    // Typed text is not a choice from the list: no completion may turn it into one.
+    list->setCompleter(nullptr);
+    list->setFont(dialogFont(9.75));
+    list->setEditText(prompt);
+    list->setAccessibleName(accessibleName);
+    return list;
+}
+
+bool isMenuShortcut(const QKeyEvent *key)
+{
+    const QKeySequence pressed(key->keyCombination());
+    for (const auto &sequence : {QKeySequence(Qt::CTRL | Qt::Key_X),
+                                 QKeySequence(Qt::CTRL | Qt::Key_M),
+                                 QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::Key_F1)}) {
+        if (pressed == sequence)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+mainfrm::mainfrm(Forms &forms, QWidget *parent)
+    : QMainWindow(parent)
+    , m_forms(forms)
+    , m_services(forms.services())
+{
+    setObjectName(QStringLiteral("mainfrm"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(tr("Wakemere"));
+    createWidgets();
+    createMenus();
+    createConnections();
+    resize(twips(8100), twips(4965) + menuBar()->sizeHint().height());
+    scheduleTick();
+}
+
+void mainfrm::createWidgets()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setBackgroundRole(QPalette::Window);
+    setCentralWidget(client);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    Frame3 = frame(client, "Frame3", 120, 4320, 7935, 615);
+    today = label(Frame3, "today", QString(), 1800, 120, 4575, 375);
+    today->setAlignment(Qt::AlignCenter);
+    today->setFont(dialogFont(13.5));
+
+    activate = place<QPushButton>(client, "activate", 1560, 3600, 2055, 495);
+    activate->setText(tr("&Activate Alarm"));
+    activate->setFont(dialogFont(12));
+    Command2 = place<QPushButton>(client, "Command2", 4440, 3600, 2175, 495);
+    Command2->setText(tr("&Deactivate Alarm"));
+    Command2->setFont(dialogFont(12));
+
+    Frame2 = frame(client, "Frame2", 360, 2280, 7575, 1095);
+    Combo1 = combo(Frame2, "Combo1", tr("CHOOSE OPTION"), tr("Action"));
+    browse = place<QPushButton>(Frame2, "browse", 5520, 360, 1335, 495);
+    browse->setText(tr("&BROWSE"));
+    browse->setFont(dialogFont(9.75));
+    Text1 = place<QLineEdit>(Frame2, "Text1", 1440, 360, 4095, 495);
+    Text1->setFont(dialogFont(12));
+    Text1->setAccessibleName(tr("File"));
+    Image2 = place<QLabel>(Frame2, "Image2", 720, 360, 480, 480);
+
+    Frame1 = frame(client, "Frame1", 360, 720, 7575, 1215);
+    Frame1->setAutoFillBackground(true);
+    QPalette grey = Frame1->palette();
+    grey.setColor(QPalette::Window, QColor(192, 192, 192));
+    Frame1->setPalette(grey);
+    Combo2 = combo(Frame1, "Combo2", tr("CHOOSE ALARM"), tr("Alarm"));
+    secs = timeBox(Frame1, "secs", tr("Second"), 4800);
+    min = timeBox(Frame1, "min", tr("Minute"), 3120);
+    Option2 = place<QRadioButton>(Frame1, "Option2", 5760, 840, 615, 255);
+    Option2->setText(tr("PM"));
+    Option2->setFont(dialogFont(9.75));
+    Option1 = place<QRadioButton>(Frame1, "Option1", 5760, 480, 975, 375);
+    Option1->setText(tr("AM"));
+    Option1->setFont(dialogFont(9.75));
+    hourtb = timeBox(Frame1, "hourtb", tr("Hour"), 1560);
+    Image1 = place<QLabel>(Frame1, "Image1", 720, 480, 480, 480);
+    Label3 = label(Frame1, "Label3", QStringLiteral(":"), 4200, 480, 375, 615);
+    Label3->setFont(dialogFont(24, true));
+    Label1 = label(Frame1, "Label1", QStringLiteral(":"), 2640, 480, 495, 615);
+    Label1->setFont(dialogFont(24, true));
+
+    statuslbl = label(client, "statuslbl", QString(), 1200, 0, 5895, 375);
+    statuslbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    statuslbl->setFont(dialogFont(13.5));
+    QPalette status = statuslbl->palette();
+    status.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    status.setColor(QPalette::Window, palette().color(QPalette::WindowText));
+    statuslbl->setPalette(status);
+
+    // The labels overlap nothing but are drawn over the frames they sit in.
+    for (QLabel *caption : {Label1, Label3})
+        caption->raise();
+
+    QWidget::setTabOrder(Combo2, hourtb);
+    QWidget::setTabOrder(hourtb, min);
+    QWidget::setTabOrder(min, secs);
+    QWidget::setTabOrder(secs, Option1);
+    QWidget::setTabOrder(Option1, Option2);
+    QWidget::setTabOrder(Option2, Combo1);
+    QWidget::setTabOrder(Combo1, browse);
+    QWidget::setTabOrder(browse, Text1);
+    QWidget::setTabOrder(Text1, activate);
+    QWidget::setTabOrder(activate, Command2);
+
+    // The menu shortcuts belong to the whole window, also while a text box has the focus.
+    for (QLineEdit *edit : client->findChildren<QLineEdit *>())
+        edit->installEventFilter(this);
+}
+
+void mainfrm::createMenus()
+{
+    mnuFile = menuBar()->addMenu(tr("File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileExit = mnuFile->addAction(tr("Exit"));
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+
+    // The popup menu of the notification-area icon; never shown in the menu bar.
+    mnu = new QMenu(tr("Popup Menu"), this);
+    mnu->setObjectName(QStringLiteral("mnu"));
+    restore = mnu->addAction(tr("Restore"));
+    restore->setObjectName(QStringLiteral("restore"));
+    exit = mnu->addAction(tr("Exit"));
+    exit->setObjectName(QStringLiteral("exit"));
+
+    mnuTools = menuBar()->addMenu(tr("Tools"));
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    mnuMessage = mnuTools->addAction(tr("Set &Message"));
+    mnuMessage->setObjectName(QStringLiteral("mnuMessage"));
+    mnuMessage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuTools->addSeparator()->setObjectName(QStringLiteral("mnusbar"));
+    mnuVol = mnuTools->addAction(tr("Set Volume"));
+    mnuVol->setObjectName(QStringLiteral("mnuVol"));
+    mnuVol->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+
+    mnuHelp = menuBar()->addMenu(tr("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpAbout = mnuHelp->addAction(tr("About"));
+    mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
+    mnuHelpAbout->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+void mainfrm::createConnections()
+{
+    connect(Timer1, &QTimer::timeout, this, &mainfrm::Timer1_Timer);
+    connect(Combo2, &QComboBox::activated, this, &mainfrm::Combo2_Click);
+    connect(hourtb, &QLineEdit::textChanged, this, &mainfrm::hourtb_Change);
+    connect(min, &QLineEdit::textChanged, this, &mainfrm::min_Change);
+    connect(secs, &QLineEdit::textChanged, this, &mainfrm::secs_Change);
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option2_Click();
+    });
+    connect(activate, &QPushButton::clicked, this, &mainfrm::activate_Click);
+    connect(Command2, &QPushButton::clicked, this, &mainfrm::Command2_Click);
+    connect(browse, &QPushButton::clicked, this, &mainfrm::browse_Click);
+    connect(mnuFileExit, &QAction::triggered, this, &mainfrm::mnuFileExit_Click);
+    connect(mnuMessage, &QAction::triggered, this, &mainfrm::mnuMessage_Click);
+    connect(mnuVol, &QAction::triggered, this, &mainfrm::mnuVol_Click);
+    connect(mnuHelpAbout, &QAction::triggered, this, &mainfrm::mnuHelpAbout_Click);
+}
+
+void mainfrm::Form_Load()
+{
+    AlarmTable &table = m_services.table;
+    centreOnScreen(this);
+    fillCombos();
+    table.curAlm = 1;
+    secs->setText(QStringLiteral("00"));
+    table.volLevel = 10;
+    table.scanOn = 0;
+    table.fileFilter = AlarmTable::SoundFilter;
+    Option1->setChecked(true);
+    setStatusLbl(tr("Wakemere v2.0 - Pellory Inc"));
+    Combo2->setFocus();
+}
+
+void mainfrm::fillCombos()
+{
+    Combo1->addItems({tr("Play Sound"), tr("Run Program"), tr("Open File"),
+                      tr("Display Message"), tr("Shutdown Windows"), tr("Reboot Computer")});
+    Combo2->addItems({QStringLiteral("Alarm1"), QStringLiteral("Alarm2"),
+                      QStringLiteral("Alarm3"), QStringLiteral("Alarm4"),
+                      QStringLiteral("Alarm5")});
+    // Filling a list selects its first entry; the prompts stay until the user chooses.
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(tr("CHOOSE OPTION"));
+    Combo2->setCurrentIndex(-1);
+    Combo2->setEditText(tr("CHOOSE ALARM"));
+}
+
+void mainfrm::setStatusLbl(const QString &text)
+{
+    statuslbl->setText(text);
+}
+
+void mainfrm::scheduleTick()
+{
+    const int msec = m_services.clock.now().time().msec();
+    Timer1->start(1000 - msec + TickLagMs);
+}
+
+void mainfrm::Timer1_Timer()
+{
+    const QDateTime now = m_services.clock.now();
+    today->setText(now.toString(QStringLiteral("HH:mm:ss")));
+    const QList<QDateTime> seconds = m_seconds.advance(now);
+    scheduleTick();
+
+    AlarmTable &table = m_services.table;
+    if (table.scanOn != 1)
+        return;
+    for (const QDateTime &second : seconds) {
+        for (const DueAlarm &alarm : m_scanner.scan(table, second))
+            carryOut(alarm);
+    }
+}
+
+void mainfrm::carryOut(const DueAlarm &alarm)
+{
+    m_services.table.firedAlm = qint16(alarm.slot);
+    emit alarmDue(alarm.slot, alarm.action);
+}
+
+void mainfrm::Combo2_Click(int index)
+{
+    AlarmTable &table = m_services.table;
+    table.curAlm = qint16(index + 1);
+    AlarmSlot &slot = table.slot(table.curAlm);
+    setStatusLbl(slot.almStatus.isEmpty() ? notSetStatus(table.curAlm) : slot.almStatus);
+
+    if (slot.isSet()) {
+        hourtb->setText(trimmedNum(slot.almHour));
+        secs->setText(trimmedNum(slot.almSec));
+        min->setText(trimmedNum(slot.almMin));
+        Text1->setText(slot.almFile);
+        Combo1->setEditText(Combo1->itemText(slot.almAction));
+        if (armedAsPm(slot.almHour, slot.almOffset))
+            Option2->setChecked(true);
+        else
+            Option1->setChecked(true);
+    } else {
+        secs->setText(QStringLiteral("00"));
+        min->clear();
+        hourtb->clear();
+        Text1->clear();
+        Combo1->setEditText(tr("CHOOSE OPTION"));
+        table.fileFilter = AlarmTable::SoundFilter;
+        slot.almAction = PlaySound;
+    }
+}
+
+void mainfrm::timeBoxChanged(QLineEdit *box, TimeBox kind)
+{
+    if (const auto message = typingError(kind, box->text())) {
+        m_services.dialogs.showError(this, *message);
+        box->clear();
+    }
+}
+
+void mainfrm::hourtb_Change()
+{
+    timeBoxChanged(hourtb, TimeBox::Hour);
+}
+
+void mainfrm::min_Change()
+{
+    timeBoxChanged(min, TimeBox::Minute);
+}
+
+void mainfrm::secs_Change()
+{
+    timeBoxChanged(secs, TimeBox::Second);
+}
+
+void mainfrm::Option1_Click()
+{
+    m_services.table.ampm = QStringLiteral("AM");
+}
+
+void mainfrm::Option2_Click()
+{
+    m_services.table.ampm = QStringLiteral("PM");
+}
+
+void mainfrm::activate_Click()
+{
+    // All three boxes are read and checked before anything is stored, so a refused
+    // Activate leaves the slot exactly as it was.
+    const TimeCheck check = checkAlarmTime(hourtb->text(), min->text(), secs->text());
+    if (!check.time) {
+        m_services.dialogs.showError(this, check.error);
+        return;
+    }
+
+    AlarmTable &table = m_services.table;
+    const int n = table.curAlm;
+    AlarmSlot &slot = table.slot(n);
+    slot.almHour = check.time->hour;
+    slot.almMin = check.time->minute;
+    slot.almSec = check.time->second;
+    slot.almStatus = activateStatus(n, hourtb->text(), min->text(), secs->text(), table.ampm);
+    slot.almOffset = offsetFor(slot.almHour, Option1->isChecked());
+    setStatusLbl(slot.almStatus);
+    if (slot.almFile != AlarmTable::NoFile)
+        slot.almFile = db.FileName;
+    if (slot.almFile.isEmpty())
+        m_services.dialogs.showError(this, tr("A File Was Not Chosen"));
+    table.scanOn = 1;
+}
+
+void mainfrm::Command2_Click()
+{
+    AlarmTable &table = m_services.table;
+    AlarmSlot &slot = table.slot(table.curAlm);
+    slot.almHour = 0;
+    slot.almMin = 0;
+    slot.almSec = 0;
+    slot.almStatus = deactivateStatus(table.curAlm);
+    setStatusLbl(slot.almStatus);
+}
+
+void mainfrm::browse_Click()
+{
+    db.DialogTitle = tr("Open Sound File");
+    db.Filter = m_services.table.fileFilter;
+    db.ShowOpen(this, m_services.dialogs);
+    Text1->setText(db.FileName);
+}
+
+void mainfrm::mnuFileExit_Click()
+{
+    close();
+}
+
+void mainfrm::mnuMessage_Click()
+{
+}
+
+void mainfrm::mnuVol_Click()
+{
+}
+
+void mainfrm::mnuHelpAbout_Click()
+{
+}
+
+void mainfrm::Form_Unload()
+{
+}
+
+void mainfrm::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+bool mainfrm::eventFilter(QObject *watched, QEvent *event)
+{
+    // A text box claims Ctrl+X and Ctrl+V for cut and paste; let the menu have them.
+    if (event->type() == QEvent::ShortcutOverride
+        && isMenuShortcut(static_cast<QKeyEvent *>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,130 @@
+#include "filefilter.h"
+#include "numtext.h"
+
+#include <QTest>
+
+class tst_NumText : public QObject
+{
+    Q_OBJECT
+private slots:
+    void numStr_data();
+    void numStr();
+    void toNumber_data();
+    void toNumber();
+    void toInt16_data();
+    void toInt16();
+    void nameFilters_data();
+    void nameFilters();
+};
+
+void tst_NumText::numStr_data()
+{
+    QTest::addColumn<qint64>("n");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("zero gets a blank") << qint64(0) << " 0";
+    QTest::newRow("slot number") << qint64(1) << " 1";
+    QTest::newRow("two digits") << qint64(59) << " 59";
+    QTest::newRow("negative has its sign instead") << qint64(-2) << "-2";
+}
+
+void tst_NumText::numStr()
+{
+    QFETCH(qint64, n);
+    QFETCH(QString, expected);
+    QCOMPARE(::numStr(n), expected);
+    QCOMPARE(::numStr(double(n)), expected);
+    QCOMPARE(trimmedNum(n), expected.trimmed());
+}
+
+void tst_NumText::toNumber_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<double>("value");
+    QTest::newRow("plain") << "C" << "7" << true << 7.0;
+    QTest::newRow("leading zero") << "C" << "07" << true << 7.0;
+    QTest::newRow("blanks around") << "C" << "  12 " << true << 12.0;
+    QTest::newRow("negative") << "C" << "-5" << true << -5.0;
+    QTest::newRow("plus sign") << "C" << "+5" << true << 5.0;
+    QTest::newRow("leading point") << "C" << ".5" << true << 0.5;
+    QTest::newRow("negative leading point") << "C" << "-.5" << true << -0.5;
+    QTest::newRow("trailing point") << "C" << "1." << true << 1.0;
+    QTest::newRow("exponent") << "C" << "1e1" << true << 10.0;
+    QTest::newRow("empty") << "C" << "" << false << 0.0;
+    QTest::newRow("blank") << "C" << " " << false << 0.0;
+    QTest::newRow("letters") << "C" << "ab" << false << 0.0;
+    QTest::newRow("sign alone") << "C" << "-" << false << 0.0;
+    QTest::newRow("point alone") << "C" << "." << false << 0.0;
+    QTest::newRow("digit and letter") << "C" << "1a" << false << 0.0;
+    QTest::newRow("infinity is no number") << "C" << "inf" << false << 0.0;
+    QTest::newRow("nan is no number") << "C" << "nan" << false << 0.0;
+    QTest::newRow("german comma") << "de_DE" << ",5" << true << 0.5;
+    QTest::newRow("german decimal") << "de_DE" << "1,5" << true << 1.5;
+}
+
+void tst_NumText::toNumber()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(double, value);
+    const auto result = ::toNumber(text, QLocale(locale));
+    QCOMPARE(result.has_value(), ok);
+    if (ok)
+        QCOMPARE(*result, value);
+}
+
+void tst_NumText::toInt16_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("value");
+    QTest::newRow("half rounds to even zero") << ".5" << true << 0;
+    QTest::newRow("one and a half to two") << "1.5" << true << 2;
+    QTest::newRow("two and a half to two") << "2.5" << true << 2;
+    QTest::newRow("negative half to zero") << "-.5" << true << 0;
+    QTest::newRow("negative one and a half") << "-1.5" << true << -2;
+    QTest::newRow("below half rounds down") << "7.4" << true << 7;
+    QTest::newRow("above half rounds up") << "7.6" << true << 8;
+    QTest::newRow("trailing point") << "1." << true << 1;
+    QTest::newRow("largest") << "32767" << true << 32767;
+    QTest::newRow("smallest") << "-32768" << true << -32768;
+    QTest::newRow("rounds past the largest") << "32767.5" << false << 0;
+    QTest::newRow("too large") << "40000" << false << 0;
+    QTest::newRow("empty") << "" << false << 0;
+}
+
+void tst_NumText::toInt16()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(int, value);
+    const auto result = ::toInt16(text, QLocale::c());
+    QCOMPARE(result.has_value(), ok);
+    if (ok)
+        QCOMPARE(int(*result), value);
+}
+
+void tst_NumText::nameFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("sounds") << "MP3 File(*.mp3)|*.mp3|Sound Files(*.wav)|*.wav"
+                            << QStringList{"MP3 File (*.mp3)", "Sound Files (*.wav)"};
+    QTest::newRow("programs") << "Programs(*.exe)|*.exe" << QStringList{"Programs (*.exe)"};
+    QTest::newRow("all files match names without a dot") << "All Files(*.*)|*.*"
+                                                         << QStringList{"All Files (*)"};
+    QTest::newRow("dangling description is dropped") << "Sounds(*.wav)|*.wav|Odd"
+                                                     << QStringList{"Sounds (*.wav)"};
+}
+
+void tst_NumText::nameFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, expected);
+    QCOMPARE(nameFiltersFrom(filter), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_NumText)
+#include "tst_numtext.moc"
