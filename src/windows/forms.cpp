@@ -32,3 +32,9 @@ void Forms::formDestroyed()
     if (--m_loaded == 0)
         m_services.lifecycle.quit();
 }
+
+void Forms::endProgram()
+{
+    emit ending();
+    m_services.lifecycle.quit();
+}

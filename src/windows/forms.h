@@ -22,6 +22,14 @@ public:
     mainfrm *mainForm();
     mainfrm *mainFormIfLoaded() const { return m_main; }
 
+    /// Ends the program at once, without running any window's closing handlers; the
+    /// notification-area icon is taken away first (ending()).
+    void endProgram();
+
+signals:
+    /// The program is about to end at once.
+    void ending();
+
 private:
     void watch(QWidget *form);
     void formDestroyed();
