@@ -2,8 +2,12 @@
 #include "fakeclock.h"
 #include "fakedialogs.h"
 #include "fakelifecycle.h"
+#include "fakeopener.h"
+#include "fakepowercontrol.h"
+#include "fakesoundplayer.h"
 #include "forms.h"
 #include "mainfrm.h"
+#include "mediaplayer.h"
 #include "services.h"
 
 #include <QAction>
@@ -24,7 +28,11 @@ struct Fixture
     FakeClock clock;
     FakeDialogs dialogs;
     FakeLifecycle lifecycle;
-    Services services{table, clock, dialogs, lifecycle};
+    FakeSoundPlayer sound;
+    MediaPlayer mp1{sound};
+    FakeOpener opener;
+    FakePowerControl power;
+    Services services{table, clock, dialogs, lifecycle, mp1, opener, power};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

@@ -112,7 +112,8 @@ void tst_NumText::nameFilters_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("sounds") << "MP3 File(*.mp3)|*.mp3|Sound Files(*.wav)|*.wav"
                             << QStringList{"MP3 File (*.mp3)", "Sound Files (*.wav)"};
-    QTest::newRow("programs") << "Programs(*.exe)|*.exe" << QStringList{"Programs (*.exe)"};
+    QTest::newRow("programs, also without an extension")
+        << "Programs(*.exe)|*.exe" << QStringList{"Programs (*.exe)", "All Files (*)"};
     QTest::newRow("all files match names without a dot") << "All Files(*.*)|*.*"
                                                          << QStringList{"All Files (*)"};
     QTest::newRow("dangling description is dropped") << "Sounds(*.wav)|*.wav|Odd"

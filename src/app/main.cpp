@@ -1,7 +1,11 @@
 #include "alarmtable.h"
+#include "desktopopener.h"
 #include "forms.h"
+#include "logindpowercontrol.h"
 #include "mainfrm.h"
+#include "mediaplayer.h"
 #include "qtlifecycle.h"
+#include "qtsoundplayer.h"
 #include "qtuserdialogs.h"
 #include "services.h"
 #include "systemclock.h"
@@ -23,7 +27,11 @@ int main(int argc, char *argv[])
     SystemClock clock;
     QtUserDialogs dialogs;
     QtLifecycle lifecycle;
-    Services services{table, clock, dialogs, lifecycle};
+    QtSoundPlayer sound;
+    MediaPlayer mp1(sound);
+    DesktopOpener opener;
+    LogindPowerControl power;
+    Services services{table, clock, dialogs, lifecycle, mp1, opener, power};
 
     Forms forms(services);
     forms.mainForm()->show();

@@ -3,6 +3,8 @@
 QStringList nameFiltersFrom(const QString &filter)
 {
     QStringList result;
+    bool programs = false;
+    bool everything = false;
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts.at(i);
@@ -14,9 +16,15 @@ QStringList nameFiltersFrom(const QString &filter)
             pattern = pattern.trimmed();
             if (pattern == QLatin1String("*.*"))
                 pattern = QStringLiteral("*");
+            if (pattern.compare(QLatin1String("*.exe"), Qt::CaseInsensitive) == 0)
+                programs = true;
+            if (pattern == QLatin1String("*"))
+                everything = true;
         }
         result.append(description.trimmed() + QLatin1String(" (")
                       + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
     }
+    if (programs && !everything)
+        result.append(QStringLiteral("All Files (*)"));
     return result;
 }

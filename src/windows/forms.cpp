@@ -1,7 +1,10 @@
 #include "forms.h"
 
+#include "activefrm.h"
 #include "lifecycle.h"
 #include "mainfrm.h"
+#include "messagefrm.h"
+#include "snzfrm.h"
 
 Forms::Forms(Services &services, QObject *parent)
     : QObject(parent)
@@ -19,6 +22,64 @@ mainfrm *Forms::mainForm()
         m_main->Form_Load();
     }
     return m_main;
+}
+
+mainfrm *Forms::mainFormIfLoaded() const
+{
+    return m_main;
+}
+
+template<typename Form>
+Form *Forms::load(QPointer<Form> &form)
+{
+    if (!form) {
+        form = new Form(*this);
+        watch(form);
+        // An unloaded window may live on until the event loop deletes it; the next use must
+        // create a fresh one.
+        connect(form, &Form::unloaded, this, [&form, loaded = form.data()] {
+            if (form == loaded)
+                form = nullptr;
+        });
+        form->Form_Load();
+    }
+    return form;
+}
+
+activefrm *Forms::activeForm()
+{
+    return load(m_active);
+}
+
+activefrm *Forms::activeFormIfLoaded() const
+{
+    return m_active;
+}
+
+void Forms::unloadActive()
+{
+    if (m_active)
+        m_active->close();
+}
+
+snzfrm *Forms::snoozeForm()
+{
+    return load(m_snooze);
+}
+
+snzfrm *Forms::snoozeFormIfLoaded() const
+{
+    return m_snooze;
+}
+
+messagefrm *Forms::messageForm()
+{
+    return load(m_message);
+}
+
+messagefrm *Forms::messageFormIfLoaded() const
+{
+    return m_message;
 }
 
 void Forms::watch(QWidget *form)

@@ -6,7 +6,10 @@
 #include <QPointer>
 
 class QWidget;
+class activefrm;
 class mainfrm;
+class messagefrm;
+class snzfrm;
 
 /// The program's windows: one instance each, created and loaded on first use and destroyed
 /// when unloaded. The program ends when no window is loaded any longer.
@@ -20,7 +23,24 @@ public:
 
     /// The main window, created and loaded on first call; null once it was unloaded.
     mainfrm *mainForm();
-    mainfrm *mainFormIfLoaded() const { return m_main; }
+    mainfrm *mainFormIfLoaded() const;
+
+    /// The alarm window, created and loaded, but not shown, when it is not loaded.
+    activefrm *activeForm();
+    activefrm *activeFormIfLoaded() const;
+    /// Unloads the alarm window if it is loaded; a countdown on it ends with it.
+    void unloadActive();
+
+    /// The snooze dialog, created and loaded, but not shown, when it is not loaded.
+    snzfrm *snoozeForm();
+    snzfrm *snoozeFormIfLoaded() const;
+
+    /// The message dialog, created and loaded, but not shown, when it is not loaded.
+    messagefrm *messageForm();
+    messagefrm *messageFormIfLoaded() const;
+
+    /// How many windows are loaded, shown or not.
+    int loadedCount() const { return m_loaded; }
 
     /// Ends the program at once, without running any window's closing handlers; the
     /// notification-area icon is taken away first (ending()).
@@ -32,10 +52,15 @@ signals:
 
 private:
     void watch(QWidget *form);
+    template<typename Form>
+    Form *load(QPointer<Form> &form);
     void formDestroyed();
 
     Services &m_services;
     QPointer<mainfrm> m_main;
     bool m_mainUnloaded = false;
+    QPointer<activefrm> m_active;
+    QPointer<snzfrm> m_snooze;
+    QPointer<messagefrm> m_message;
     int m_loaded = 0;
 };

@@ -2,8 +2,7 @@
 
 #include <QFont>
 #include <QRect>
-
-class QWidget;
+#include <QWidget>
 
 /// Pixels at 96 dpi for a length in twips (15 twips a pixel); Qt scales for high-DPI screens.
 constexpr int twips(int length)
@@ -13,6 +12,16 @@ constexpr int twips(int length)
 
 /// A rectangle given in twips, as pixels.
 QRect twipsRect(int left, int top, int width, int height);
+
+/// A new control of a window, named and placed at a rectangle given in twips.
+template<typename T>
+T *twipsChild(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    auto *child = new T(parent);
+    child->setObjectName(QLatin1String(name));
+    child->setGeometry(twipsRect(left, top, width, height));
+    return child;
+}
 
 /// The sans-serif face that stands in for the classic dialog font, at a size in points.
 QFont dialogFont(qreal pointSize, bool bold = false);

@@ -3,6 +3,9 @@
 class AlarmTable;
 class Clock;
 class Lifecycle;
+class MediaPlayer;
+class Opener;
+class PowerControl;
 class UserDialogs;
 
 /// What every window reaches: the shared alarm table and the platform backends.
@@ -13,4 +16,7 @@ struct Services
     Clock &clock;
     UserDialogs &dialogs;
     Lifecycle &lifecycle;
+    MediaPlayer &mp1;       // the program's one media player, shared by every window
+    Opener &opener;
+    PowerControl &power;
 };

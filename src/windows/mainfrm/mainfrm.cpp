@@ -1,10 +1,14 @@
 #include "mainfrm.h"
 
+#include "activefrm.h"
 #include "alarmtable.h"
 #include "clock.h"
 #include "forms.h"
 #include "formutil.h"
+#include "mediaplayer.h"
+#include "messagefrm.h"
 #include "numtext.h"
+#include "openorrun.h"
 #include "services.h"
 #include "userdialogs.h"
 
@@ -24,6 +28,9 @@ namespace {
 
 // A tick lands this long after the second boundary, so the clock already reads the new second.
 constexpr int TickLagMs = 5;
+
+const QString ProgramFilter = QStringLiteral("Programs(*.exe)|*.exe");
+const QString AnyFileFilter = QStringLiteral("All Files(*.*)|*.*");
 
 template<typename T>
 T *place(QWidget *parent, const char *name, int left, int top, int width, int height)
@@ -240,6 +247,7 @@ void mainfrm::createConnections()
     });
     connect(activate, &QPushButton::clicked, this, &mainfrm::activate_Click);
     connect(Command2, &QPushButton::clicked, this, &mainfrm::Command2_Click);
+    connect(Combo1, &QComboBox::activated, this, &mainfrm::Combo1_Click);
     connect(browse, &QPushButton::clicked, this, &mainfrm::browse_Click);
     connect(mnuFileExit, &QAction::triggered, this, &mainfrm::mnuFileExit_Click);
     connect(mnuMessage, &QAction::triggered, this, &mainfrm::mnuMessage_Click);
@@ -305,8 +313,63 @@ void mainfrm::Timer1_Timer()
 
 void mainfrm::carryOut(const DueAlarm &alarm)
 {
-    m_services.table.firedAlm = qint16(alarm.slot);
+    AlarmTable &table = m_services.table;
+    const AlarmSlot &slot = table.slot(alarm.slot);
+    switch (alarm.action) {
+    case PlaySound:
+        table.firedAlm = qint16(alarm.slot);
+        playFile(slot.almFile);
+        break;
+    case RunProgram:
+    case OpenFile:
+        openFile(slot.almFile);
+        table.firedAlm = qint16(alarm.slot);
+        showAlmNoSnooze();
+        break;
+    case DisplayMessage:
+        table.firedAlm = qint16(alarm.slot);
+        showAlmNoSnooze();
+        break;
+    case ShutdownWindows:
+    case RebootComputer: {
+        table.firedAlm = qint16(alarm.slot);
+        table.snzMins = QStringLiteral("1");
+        m_services.mp1.stop();
+        // An alarm window already open keeps its text and its seconds: it is not reloaded.
+        activefrm *alarmWindow = m_forms.activeForm();
+        alarmWindow->startCountdown();
+        alarmWindow->show();
+        break;
+    }
+    default:
+        return;
+    }
     emit alarmDue(alarm.slot, alarm.action);
+}
+
+void mainfrm::playFile(const QString &almfile)
+{
+    m_services.mp1.setFile(almfile);
+    m_services.mp1.play();
+    m_forms.unloadActive();
+    activefrm *alarmWindow = m_forms.activeForm();
+    alarmWindow->show();
+    alarmWindow->enableClose();
+    alarmWindow->repaint();
+}
+
+void mainfrm::openFile(const QString &path)
+{
+    openOrRun(m_services.opener, path);
+}
+
+void mainfrm::showAlmNoSnooze()
+{
+    m_forms.unloadActive();
+    activefrm *alarmWindow = m_forms.activeForm();
+    alarmWindow->show();
+    alarmWindow->disableSnooze();
+    alarmWindow->repaint();
 }
 
 void mainfrm::Combo2_Click(int index)
@@ -407,6 +470,58 @@ void mainfrm::Command2_Click()
     setStatusLbl(slot.almStatus);
 }
 
+void mainfrm::Combo1_Click(int index)
+{
+    AlarmTable &table = m_services.table;
+    AlarmSlot &slot = table.slot(table.curAlm);
+    // Takes effect at once, also for an armed slot.
+    slot.almAction = qint16(index);
+    switch (slot.almAction) {
+    case PlaySound:
+    case RunProgram:
+    case OpenFile:
+        table.fileFilter = slot.almAction == PlaySound ? AlarmTable::SoundFilter
+                           : slot.almAction == RunProgram ? ProgramFilter
+                                                          : AnyFileFilter;
+        if (slot.almFile == AlarmTable::NoFile)
+            slot.almFile.clear();
+        setFileControlsVisible(true);
+        break;
+    case DisplayMessage:
+        showMessageForm();
+        setFileControlsVisible(false);
+        slot.almFile = AlarmTable::NoFile;
+        break;
+    case ShutdownWindows:
+    case RebootComputer:
+        slot.almMsg = slot.almAction == ShutdownWindows
+                          ? tr("Computer Will Shutdown In 1 Minute!")
+                          : tr("Computer Will Reboot In 1 Minute!");
+        setFileControlsVisible(false);
+        slot.almFile = AlarmTable::NoFile;
+        break;
+    default:
+        break;
+    }
+    Text1->clear();
+}
+
+void mainfrm::setFileControlsVisible(bool visible)
+{
+    for (QWidget *control : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(browse),
+                             static_cast<QWidget *>(Image2)})
+        control->setVisible(visible);
+}
+
+void mainfrm::showMessageForm()
+{
+    // Shown again while open, the dialog only comes forward: it is not filled anew.
+    messagefrm *dialog = m_forms.messageForm();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
 void mainfrm::browse_Click()
 {
     db.DialogTitle = tr("Open Sound File");
@@ -422,6 +537,7 @@ void mainfrm::mnuFileExit_Click()
 
 void mainfrm::mnuMessage_Click()
 {
+    showMessageForm();
 }
 
 void mainfrm::mnuVol_Click()

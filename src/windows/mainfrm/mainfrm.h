@@ -32,6 +32,9 @@ public:
 
     CommonDialog db;
 
+    /// Sounds the file through the program's player and opens the alarm window afresh.
+    void playFile(const QString &almfile);
+
 public slots:
     void Timer1_Timer();
     void Combo2_Click(int index);
@@ -42,6 +45,7 @@ public slots:
     void Option2_Click();
     void activate_Click();
     void Command2_Click();
+    void Combo1_Click(int index);
     void browse_Click();
     void mnuFileExit_Click();
     void mnuMessage_Click();
@@ -64,6 +68,10 @@ private:
     void setStatusLbl(const QString &text);
     void timeBoxChanged(QLineEdit *box, TimeBox kind);
     void carryOut(const DueAlarm &alarm);
+    void openFile(const QString &path);
+    void showAlmNoSnooze();
+    void showMessageForm();
+    void setFileControlsVisible(bool visible);
     void scheduleTick();
     void Form_Unload();
 

@@ -1,0 +1,81 @@
+#include "desktopopener.h"
+
+#include "desktopapps.h"
+#include "openwithdialog.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusUnixFileDescriptor>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QVariantMap>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
+
+bool portalRuns()
+{
+    const QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    if (!bus)
+        return false;
+    if (bus->isServiceRegistered(PortalService))
+        return true;
+    const QDBusReply<QStringList> activatable = bus->activatableServiceNames();
+    return activatable.isValid() && activatable.value().contains(PortalService);
+}
+
+bool askPortal(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const QDBusUnixFileDescriptor file(fd);   // keeps a duplicate
+    ::close(fd);
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        PortalService, QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.freedesktop.portal.OpenURI"), QStringLiteral("OpenFile"));
+    request << QString() << QVariant::fromValue(file)
+            << QVariantMap{{QStringLiteral("ask"), true}};
+    QDBusConnection::sessionBus().asyncCall(request);
+    return true;
+}
+
+} // namespace
+
+bool DesktopOpener::isProgram(const QString &path) const
+{
+    const QFileInfo file(path);
+    return file.isFile() && file.isExecutable();
+}
+
+bool DesktopOpener::runProgram(const QString &path)
+{
+    return QProcess::startDetached(QFileInfo(path).absoluteFilePath(), {});
+}
+
+Opener::Result DesktopOpener::openDocument(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return Result::Failed;
+    const QString app = DesktopApps::defaultFor(path);
+    if (app.isEmpty())
+        return Result::NoApplication;
+    return DesktopApps::launch(app, path) ? Result::Started : Result::Failed;
+}
+
+void DesktopOpener::openWith(const QString &path)
+{
+    if (portalRuns() && askPortal(path))
+        return;
+    // The chooser is not modal: the clock must go on ticking while it is open.
+    auto *chooser = new OpenWithDialog(path);
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->show();
+}

@@ -1,0 +1,93 @@
+#include "qtsoundplayer.h"
+
+#include <QAudioOutput>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaPlayer>
+#include <QTemporaryFile>
+
+QtSoundPlayer::QtSoundPlayer(QObject *parent)
+    : SoundPlayer(parent)
+{
+}
+
+QtSoundPlayer::~QtSoundPlayer()
+{
+    delete m_player;
+    qDeleteAll(m_resourceCopies);
+}
+
+void QtSoundPlayer::createPlayer()
+{
+    m_player = new QMediaPlayer(this);
+    m_output = new QAudioOutput(m_player);
+    m_output->setVolume(1.0f);
+    m_player->setAudioOutput(m_output);
+    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error) {
+        if (error != QMediaPlayer::NoError)
+            report();
+    });
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this,
+            [this](QMediaPlayer::MediaStatus status) {
+                if (status == QMediaPlayer::InvalidMedia)
+                    report();
+            });
+}
+
+void QtSoundPlayer::play(const QString &path)
+{
+    if (!m_player)
+        createPlayer();
+    m_reported = false;
+    const QUrl url = urlOf(path);
+    // Qt 6.4's GStreamer backend often plays silence when a stopped or finished source is
+    // played again: the source is loaded afresh for every play.
+    m_player->setSource(QUrl());
+    if (url.isEmpty()) {
+        QMetaObject::invokeMethod(this, &QtSoundPlayer::report, Qt::QueuedConnection);
+        return;
+    }
+    m_player->setSource(url);
+    m_player->play();
+}
+
+void QtSoundPlayer::stop()
+{
+    if (m_player)
+        m_player->stop();
+}
+
+QUrl QtSoundPlayer::urlOf(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    if (!path.startsWith(QLatin1String(":/")))
+        return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+
+    // Not every media backend reads Qt resources: play a copy on disk, made once.
+    QTemporaryFile *copy = m_resourceCopies.value(path);
+    if (!copy) {
+        QFile resource(path);
+        if (!resource.open(QIODevice::ReadOnly))
+            return {};
+        copy = new QTemporaryFile(QDir::tempPath() + QLatin1String("/wakemere-XXXXXX.")
+                                  + QFileInfo(path).suffix());
+        if (!copy->open() || copy->write(resource.readAll()) != resource.size()
+            || !copy->flush()) {
+            delete copy;
+            return {};
+        }
+        m_resourceCopies.insert(path, copy);
+    }
+    return QUrl::fromLocalFile(copy->fileName());
+}
+
+void QtSoundPlayer::report()
+{
+    // The backend may signal one failure twice (an error and an invalid status).
+    if (m_reported)
+        return;
+    m_reported = true;
+    emit failed();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "soundplayer.h"
+
+#include <QHash>
+#include <QUrl>
+
+class QAudioOutput;
+class QMediaPlayer;
+class QTemporaryFile;
+
+/// SoundPlayer on Qt Multimedia. The player is made on first use: setting up the audio
+/// backend is slow and most runs never sound an alarm.
+class QtSoundPlayer final : public SoundPlayer
+{
+    Q_OBJECT
+public:
+    explicit QtSoundPlayer(QObject *parent = nullptr);
+    ~QtSoundPlayer() override;
+
+    void play(const QString &path) override;
+    void stop() override;
+
+private:
+    void createPlayer();
+    QUrl urlOf(const QString &path);
+    void report();
+
+    QMediaPlayer *m_player = nullptr;
+    QAudioOutput *m_output = nullptr;
+    QHash<QString, QTemporaryFile *> m_resourceCopies;
+    bool m_reported = false;
+};
