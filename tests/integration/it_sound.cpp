@@ -1,0 +1,182 @@
+#include "mediaplayer.h"
+#include "qtsoundplayer.h"
+#include "sinkrecorder.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr double FileTone = 440;    // what the test's own files sound
+constexpr double AlarmTone = 1760;  // the built-in tone
+constexpr double Audible = 0.05;    // peak of a sound that reached the sink
+constexpr double Silent = 0.002;
+constexpr int Onset = 400;          // from play or stop to the sink, with room to spare
+
+QString sinkName()
+{
+    const QString sink = qEnvironmentVariable("TESTDESK_SINK");
+    return sink.isEmpty() ? QStringLiteral("test_sink") : sink;
+}
+
+} // namespace
+
+/// The real player on a real PulseAudio server: every sound is proved at the null sink.
+class it_sound : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void filesPlay_data();
+    void filesPlay();
+    void stopSilences();
+    void replaysAfterStop();
+    void replaysAfterTheEnd();
+    void toneStandsIn_data();
+    void toneStandsIn();
+
+private:
+    /// What the sink got during `msecs`, starting `Onset` after `act`.
+    struct Heard
+    {
+        double peak = 0;
+        double file = 0;   // level of the test files' tone
+        double alarm = 0;  // level of the built-in tone
+    };
+    template<typename Act>
+    Heard listen(Act act, int msecs);
+    QString makeSound(const QString &name, double seconds);
+
+    QTemporaryDir m_dir;
+    SinkRecorder *m_sink = nullptr;
+    QtSoundPlayer *m_sound = nullptr;
+    MediaPlayer *m_mp1 = nullptr;
+};
+
+void it_sound::initTestCase()
+{
+    QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "run inside scripts/testdesk --pulse");
+    QVERIFY(m_dir.isValid());
+}
+
+void it_sound::init()
+{
+    m_sink = new SinkRecorder(sinkName());
+    QVERIFY(m_sink->start());
+    m_sound = new QtSoundPlayer;
+    m_mp1 = new MediaPlayer(*m_sound);
+}
+
+void it_sound::cleanup()
+{
+    delete m_mp1;
+    delete m_sound;
+    delete m_sink;
+}
+
+QString it_sound::makeSound(const QString &name, double seconds)
+{
+    const QString path = m_dir.filePath(name);
+    if (QFile::exists(path))
+        return path;
+    const int status = QProcess::execute(
+        QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                               QStringLiteral("-c"), QStringLiteral("2"), path,
+                               QStringLiteral("synth"), QString::number(seconds),
+                               QStringLiteral("sine"), QString::number(FileTone),
+                               QStringLiteral("vol"), QStringLiteral("0.5")});
+    if (status != 0)
+        qFatal("sox could not make %s", qPrintable(name));
+    return path;
+}
+
+template<typename Act>
+it_sound::Heard it_sound::listen(Act act, int msecs)
+{
+    act();
+    QTest::qWait(Onset);
+    const int from = m_sink->mark();
+    QTest::qWait(msecs);
+    const int to = m_sink->mark();
+    return {m_sink->peak(from, to), m_sink->level(FileTone, from, to),
+            m_sink->level(AlarmTone, from, to)};
+}
+
+void it_sound::filesPlay_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("WAV") << "wake up.wav";
+    QTest::newRow("MP3") << "wake up.mp3";
+}
+
+void it_sound::filesPlay()
+{
+    QFETCH(QString, name);
+    m_mp1->setFile(makeSound(name, 4));
+    const Heard heard = listen([this] { m_mp1->play(); }, 1000);
+    QVERIFY2(heard.peak > Audible, qPrintable(QString::number(heard.peak)));
+    QVERIFY(heard.file > 10 * heard.alarm);
+}
+
+void it_sound::stopSilences()
+{
+    m_mp1->setFile(makeSound(QStringLiteral("long.wav"), 10));
+    QVERIFY(listen([this] { m_mp1->play(); }, 500).peak > Audible);
+    const Heard after = listen([this] { m_mp1->stop(); }, 700);
+    QVERIFY2(after.peak < Silent, qPrintable(QString::number(after.peak)));
+}
+
+void it_sound::replaysAfterStop()
+{
+    m_mp1->setFile(makeSound(QStringLiteral("long.mp3"), 10));
+    for (int round = 1; round <= 4; ++round) {
+        const Heard heard = listen([this] { m_mp1->play(); }, 800);
+        QVERIFY2(heard.peak > Audible, qPrintable(QStringLiteral("play %1 was silent").arg(round)));
+        QVERIFY(listen([this] { m_mp1->stop(); }, 300).peak < Silent);
+    }
+}
+
+void it_sound::replaysAfterTheEnd()
+{
+    m_mp1->setFile(makeSound(QStringLiteral("short.wav"), 0.5));
+    QVERIFY(listen([this] { m_mp1->play(); }, 100).peak > Audible);
+    QVERIFY(listen([] {}, 1000).peak < Silent);
+    const Heard again = listen([this] { m_mp1->play(); }, 200);
+    QVERIFY2(again.peak > Audible, "the replay after the end was silent");
+}
+
+void it_sound::toneStandsIn_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("no file chosen") << QString();
+    QTest::newRow("missing file") << "missing.mp3";
+    QTest::newRow("not a sound") << "garbage.mp3";
+}
+
+void it_sound::toneStandsIn()
+{
+    QFETCH(QString, file);
+    QString path;
+    if (!file.isEmpty())
+        path = m_dir.filePath(file);
+    if (file == QLatin1String("garbage.mp3")) {
+        QFile garbage(path);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(20000, 'x'));
+    }
+
+    m_mp1->setFile(path);
+    for (int round = 1; round <= 2; ++round) {   // the second as at the end of a snooze
+        const Heard heard = listen([this] { m_mp1->play(); }, 1200);
+        QVERIFY2(heard.peak > Audible, qPrintable(QStringLiteral("play %1 was silent").arg(round)));
+        QVERIFY2(heard.alarm > 10 * heard.file,
+                 qPrintable(QStringLiteral("play %1 was not the alarm tone").arg(round)));
+        QVERIFY(listen([this] { m_mp1->stop(); }, 300).peak < Silent);
+    }
+}
+
+QTEST_GUILESS_MAIN(it_sound)
+#include "it_sound.moc"
