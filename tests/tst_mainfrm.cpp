@@ -2,6 +2,8 @@
 #include "fakeclock.h"
 #include "fakedialogs.h"
 #include "fakelifecycle.h"
+#include "fakeurlopener.h"
+#include "fakevolume.h"
 #include "forms.h"
 #include "mainfrm.h"
 #include "services.h"
@@ -24,7 +26,9 @@ struct Fixture
     FakeClock clock;
     FakeDialogs dialogs;
     FakeLifecycle lifecycle;
-    Services services{table, clock, dialogs, lifecycle};
+    FakeVolume volume;
+    FakeUrlOpener urls;
+    Services services{table, clock, dialogs, lifecycle, volume, urls};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

@@ -1,10 +1,12 @@
 #include "alarmtable.h"
+#include "desktopurlopener.h"
 #include "forms.h"
 #include "mainfrm.h"
 #include "qtlifecycle.h"
 #include "qtuserdialogs.h"
 #include "services.h"
 #include "systemclock.h"
+#include "systemvolume.h"
 
 #include <QApplication>
 
@@ -23,7 +25,9 @@ int main(int argc, char *argv[])
     SystemClock clock;
     QtUserDialogs dialogs;
     QtLifecycle lifecycle;
-    Services services{table, clock, dialogs, lifecycle};
+    SystemVolume volume;
+    DesktopUrlOpener urls;
+    Services services{table, clock, dialogs, lifecycle, volume, urls};
 
     Forms forms(services);
     forms.mainForm()->show();

@@ -34,3 +34,10 @@ void centreOnScreen(QWidget *window)
     window->move(area.x() + centredStart(area.width(), size.width()),
                  area.y() + centredStart(area.height(), size.height()));
 }
+
+void bringForward(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

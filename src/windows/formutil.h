@@ -23,3 +23,6 @@ int centredStart(int screenLength, int windowLength);
 
 /// Centres a top-level window on its screen.
 void centreOnScreen(QWidget *window);
+
+/// Shows a modeless window, or brings it to the front when it is open already.
+void bringForward(QWidget *window);

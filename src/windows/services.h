@@ -3,7 +3,9 @@
 class AlarmTable;
 class Clock;
 class Lifecycle;
+class UrlOpener;
 class UserDialogs;
+class VolumeControl;
 
 /// What every window reaches: the shared alarm table and the platform backends.
 /// src/app passes the real ones, tests pass fakes.
@@ -13,4 +15,6 @@ struct Services
     Clock &clock;
     UserDialogs &dialogs;
     Lifecycle &lifecycle;
+    VolumeControl &volume;
+    UrlOpener &urls;
 };

@@ -1,5 +1,6 @@
 #include "mainfrm.h"
 
+#include "aboutfrm.h"
 #include "alarmtable.h"
 #include "clock.h"
 #include "forms.h"
@@ -7,6 +8,7 @@
 #include "numtext.h"
 #include "services.h"
 #include "userdialogs.h"
+#include "volfrm.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -426,10 +428,12 @@ void mainfrm::mnuMessage_Click()
 
 void mainfrm::mnuVol_Click()
 {
+    bringForward(m_forms.volumeForm());
 }
 
 void mainfrm::mnuHelpAbout_Click()
 {
+    bringForward(m_forms.aboutForm());
 }
 
 void mainfrm::Form_Unload()
