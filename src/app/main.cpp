@@ -4,6 +4,7 @@
 #include "qtlifecycle.h"
 #include "qtuserdialogs.h"
 #include "services.h"
+#include "singleinstance.h"
 #include "systemclock.h"
 
 #include <QApplication>
@@ -19,6 +20,10 @@ int main(int argc, char *argv[])
     // the program ends when no window is loaded any longer, which Forms decides.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    SingleInstance instance(SingleInstance::defaultServerName());
+    if (!instance.claim())
+        return 0;
+
     AlarmTable table;
     SystemClock clock;
     QtUserDialogs dialogs;
@@ -27,5 +32,12 @@ int main(int argc, char *argv[])
 
     Forms forms(services);
     forms.mainForm()->show();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &forms, [&forms] {
+        if (mainfrm *main = forms.mainFormIfLoaded()) {
+            main->showNormal();
+            main->raise();
+            main->activateWindow();
+        }
+    });
     return app.exec();
 }
