@@ -27,11 +27,15 @@ for tool in desktop-file-validate appstreamcli; do
     fi
 done
 
+# desktop-file-validate exits 0 despite warnings and hints; any output counts as a failure.
+validate_desktop() {
+    out=$(desktop-file-validate "$1" 2>&1) && [ -z "$out" ] && return 0
+    printf '%s\n' "$out"
+    return 1
+}
+
 if command -v desktop-file-validate >/dev/null 2>&1; then
-    # desktop-file-validate exits 0 despite warnings and hints; any output counts as a failure.
-    check "desktop entry" sh -c \
-        'out=$(desktop-file-validate "$1") || { echo "$out"; exit 1; }; [ -z "$out" ] || { echo "$out"; exit 1; }' \
-        sh "$desktop/org.wakemere.Wakemere.desktop"
+    check "desktop entry" validate_desktop "$desktop/org.wakemere.Wakemere.desktop"
 fi
 if command -v appstreamcli >/dev/null 2>&1; then
     check "metainfo" appstreamcli validate --no-net --explain \
