@@ -1,5 +1,6 @@
 #include "alarmtable.h"
 #include "forms.h"
+#include "formutil.h"
 #include "mainfrm.h"
 #include "qtlifecycle.h"
 #include "qtuserdialogs.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Wakemere"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral("org.wakemere.Wakemere"));
+    QApplication::setWindowIcon(programIcon());
     // The main window may hide in the notification area while every other window is closed;
     // the program ends when no window is loaded any longer, which Forms decides.
     QApplication::setQuitOnLastWindowClosed(false);
