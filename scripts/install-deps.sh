@@ -15,7 +15,7 @@ TEST=(
     xvfb x11-utils xdotool dbus dbus-x11 at-spi2-core
     python3-pyatspi python3-dbus python3-gi
     pulseaudio pulseaudio-utils trayer openbox faketime libfaketime sox
-    xdg-utils desktop-file-utils imagemagick
+    xdg-utils desktop-file-utils appstream imagemagick
     # gio (gio open, gdbus) for the desktop harness and its self-test
     libglib2.0-bin
     # mimetype, which xdg-open's generic path uses to tell a file's type

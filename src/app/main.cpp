@@ -1,10 +1,12 @@
 #include "alarmtable.h"
 #include "desktopurlopener.h"
 #include "forms.h"
+#include "formutil.h"
 #include "mainfrm.h"
 #include "qtlifecycle.h"
 #include "qtuserdialogs.h"
 #include "services.h"
+#include "singleinstance.h"
 #include "systemclock.h"
 #include "systemvolume.h"
 
@@ -17,9 +19,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Wakemere"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral("org.wakemere.Wakemere"));
+    QApplication::setWindowIcon(programIcon());
     // The main window may hide in the notification area while every other window is closed;
     // the program ends when no window is loaded any longer, which Forms decides.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(SingleInstance::defaultServerName());
+    if (!instance.claim())
+        return 0;
 
     AlarmTable table;
     SystemClock clock;
@@ -31,5 +38,12 @@ int main(int argc, char *argv[])
 
     Forms forms(services);
     forms.mainForm()->show();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &forms, [&forms] {
+        if (mainfrm *main = forms.mainFormIfLoaded()) {
+            main->showNormal();
+            main->raise();
+            main->activateWindow();
+        }
+    });
     return app.exec();
 }

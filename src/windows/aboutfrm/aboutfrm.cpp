@@ -46,9 +46,10 @@ QColor readableOn(const QColor &background, const QColor &preferred)
     return background.lightness() >= 128 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
-QCursor handCursor()
+QCursor handCursor(const QWidget *shownOn)
 {
-    const QPixmap hand(QStringLiteral(":/pictures/hand-cursor.png"));
+    // The hot spot is the fingertip, given in device-independent pixels.
+    const QPixmap hand = picture(QStringLiteral(":/pictures/hand-cursor.png"), 32, shownOn);
     if (hand.isNull())
         return QCursor(Qt::PointingHandCursor);
     return QCursor(hand, 12, 1);
@@ -82,7 +83,9 @@ void aboutfrm::createWidgets()
     setPalette(dark);
 
     Image2 = place<QLabel>(this, "Image2", 1320, 120, 1905, 585);
-    Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/logo.jpg")));
+    // The logo is wider than high: ask for its width, the icon keeps the proportions.
+    const QIcon logo(QStringLiteral(":/pictures/logo.jpg"));
+    Image2->setPixmap(logo.pixmap(QSize(127, 39), devicePixelRatioF()));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Frame1 = place<QFrame>(this, "Frame1", 120, 720, 4335, 2295);
@@ -95,7 +98,7 @@ void aboutfrm::createWidgets()
     Frame1->setPalette(light);
 
     Image1 = place<QLabel>(Frame1, "Image1", 480, 360, 480, 480);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/clock16.png")));
+    Image1->setPixmap(picture(QStringLiteral(":/pictures/clock16.png"), 32, this));
     Label1 = label(Frame1, "Label1", tr("Wakemere v2.0"), 1080, 360, 2895, 375);
     Label1->setFont(dialogFont(12, true));
     Label3 = label(Frame1, "Label3", tr("Made By: Pellory Inc."), 1080, 600, 3015, 375);
@@ -112,7 +115,7 @@ void aboutfrm::createWidgets()
     QPalette blue = Label4->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     Label4->setPalette(blue);
-    Label4->setCursor(handCursor());
+    Label4->setCursor(handCursor(this));
 
     Command1 = place<QPushButton>(this, "Command1", 1680, 3120, 1215, 495);
     Command1->setText(tr("OK"));

@@ -9,7 +9,6 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
 
@@ -62,7 +61,7 @@ void volfrm::createWidgets()
     Frame1 = place<QFrame>(this, "Frame1", 120, 0, 6495, 2775);
     Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Image1 = place<QLabel>(Frame1, "Image1", 360, 840, 720, 720);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/speaker-dots-48.png")));
+    Image1->setPixmap(picture(QStringLiteral(":/pictures/speaker-dots-48.png"), 48, this));
     Label1 = label(Frame1, "Label1", tr("VOLUME CONTROL"), 1920, 360, 3735, 495);
     Label1->setFont(dialogFont(12, true));
     Label2 = label(Frame1, "Label2", tr("LOW"), 1320, 1680, 855, 375);
