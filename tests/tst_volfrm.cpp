@@ -63,6 +63,7 @@ private slots:
     void leavingChangesNothing();
     void resizingKeepsControlsInPlace();
     void menuOpensOnceAndKeepsPosition();
+    void shortcutWorksInTheAlarmList();
 };
 
 void tst_volfrm::startsLikeThis()
@@ -270,6 +271,21 @@ void tst_volfrm::menuOpensOnceAndKeepsPosition()
     QCOMPARE(std::count_if(windows.begin(), windows.end(),
                            [](QWidget *w) { return qobject_cast<volfrm *>(w) != nullptr; }),
              1);
+    delete main;
+}
+
+void tst_volfrm::shortcutWorksInTheAlarmList()
+{
+    // At start-up the focus is in the editable alarm list, whose text box claims Ctrl+V.
+    Fixture f;
+    QPointer<mainfrm> main = f.forms.mainForm();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QCOMPARE(QApplication::focusWidget(), main->findChild<QWidget *>("Combo2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    f.dialog = f.forms.volumeFormIfLoaded();
+    QVERIFY(f.dialog);
+    QVERIFY(f.dialog->isVisible());
     delete main;
 }
 

@@ -62,6 +62,18 @@ private:
     snd_mixer_t *m_mixer = nullptr;
 };
 
+// alsa-lib reports a missing card on stderr; here a missing card is an expected, silent case.
+void quiet(const char *, int, const char *, int, const char *, ...)
+{
+}
+
+/// Keeps alsa-lib's error reports off stderr while it lives.
+struct QuietAlsa
+{
+    QuietAlsa() { snd_lib_error_set_handler(quiet); }
+    ~QuietAlsa() { snd_lib_error_set_handler(nullptr); }
+};
+
 // Linear over the control's own steps, as the 16-bit value is linear from silent to loudest.
 long scaled(quint16 value, long min, long max)
 {
@@ -72,6 +84,7 @@ long scaled(quint16 value, long min, long max)
 
 void setFirstCardVolume(quint16 left, quint16 right)
 {
+    const QuietAlsa quietAlsa;
     const Mixer mixer("hw:0");
     snd_mixer_elem_t *control = mixer.playbackControl();
     if (!control)

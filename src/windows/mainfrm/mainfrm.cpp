@@ -193,6 +193,9 @@ void mainfrm::createWidgets()
     // The menu shortcuts belong to the whole window, also while a text box has the focus.
     for (QLineEdit *edit : client->findChildren<QLineEdit *>())
         edit->installEventFilter(this);
+    // An editable list hands the keys to its text box directly, past that box's filter.
+    for (QComboBox *list : client->findChildren<QComboBox *>())
+        list->installEventFilter(this);
 }
 
 void mainfrm::createMenus()
