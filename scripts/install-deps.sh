@@ -1,0 +1,59 @@
+#!/bin/bash
+# Installs the Debian packages Wakemere needs to build (BUILD) and to run its desktop tests (TEST).
+# Usage: scripts/install-deps.sh [--build-only]
+# Idempotent: when everything is already installed it prints nothing and touches no package list.
+set -euo pipefail
+
+BUILD=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    libgl-dev libpulse-dev libasound2-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+    fonts-liberation ccache
+)
+TEST=(
+    xvfb x11-utils xdotool dbus dbus-x11 at-spi2-core
+    python3-pyatspi python3-dbus python3-gi
+    pulseaudio pulseaudio-utils trayer openbox faketime libfaketime sox
+    xdg-utils desktop-file-utils imagemagick
+    # gio (gio open, gdbus) for the desktop harness and its self-test
+    libglib2.0-bin
+    # mimetype, which xdg-open's generic path uses to tell a file's type
+    libfile-mimeinfo-perl
+    # the shared-mime-info database behind gio's and Qt's type detection
+    shared-mime-info
+)
+
+usage() {
+    echo "usage: $0 [--build-only]" >&2
+    exit 2
+}
+
+want=("${BUILD[@]}")
+case "${1:-}" in
+    "") want+=("${TEST[@]}") ;;
+    --build-only) ;;
+    -h|--help) usage ;;
+    *) usage ;;
+esac
+[ $# -le 1 ] || usage
+
+missing=()
+for pkg in "${want[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$pkg")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "$0: not root and no sudo; missing: ${missing[*]}" >&2
+        exit 1
+    fi
+    exec sudo -- "$(readlink -f "$0")" "$@"
+fi
+
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}" >/dev/null
