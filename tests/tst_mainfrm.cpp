@@ -5,6 +5,8 @@
 #include "fakeopener.h"
 #include "fakepowercontrol.h"
 #include "fakesoundplayer.h"
+#include "fakeurlopener.h"
+#include "fakevolume.h"
 #include "forms.h"
 #include "mainfrm.h"
 #include "mediaplayer.h"
@@ -28,11 +30,13 @@ struct Fixture
     FakeClock clock;
     FakeDialogs dialogs;
     FakeLifecycle lifecycle;
+    FakeVolume volume;
+    FakeUrlOpener urls;
     FakeSoundPlayer sound;
     MediaPlayer mp1{sound};
     FakeOpener opener;
     FakePowerControl power;
-    Services services{table, clock, dialogs, lifecycle, mp1, opener, power};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

@@ -1,6 +1,8 @@
 #include "alarmtable.h"
 #include "desktopopener.h"
+#include "desktopurlopener.h"
 #include "forms.h"
+#include "formutil.h"
 #include "logindpowercontrol.h"
 #include "mainfrm.h"
 #include "mediaplayer.h"
@@ -8,7 +10,9 @@
 #include "qtsoundplayer.h"
 #include "qtuserdialogs.h"
 #include "services.h"
+#include "singleinstance.h"
 #include "systemclock.h"
+#include "systemvolume.h"
 
 #include <QApplication>
 
@@ -19,21 +23,35 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Wakemere"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral("org.wakemere.Wakemere"));
+    QApplication::setWindowIcon(programIcon());
     // The main window may hide in the notification area while every other window is closed;
     // the program ends when no window is loaded any longer, which Forms decides.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(SingleInstance::defaultServerName());
+    if (!instance.claim())
+        return 0;
 
     AlarmTable table;
     SystemClock clock;
     QtUserDialogs dialogs;
     QtLifecycle lifecycle;
+    SystemVolume volume;
+    DesktopUrlOpener urls;
     QtSoundPlayer sound;
     MediaPlayer mp1(sound);
     DesktopOpener opener;
     LogindPowerControl power;
-    Services services{table, clock, dialogs, lifecycle, mp1, opener, power};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
 
     Forms forms(services);
     forms.mainForm()->show();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &forms, [&forms] {
+        if (mainfrm *main = forms.mainFormIfLoaded()) {
+            main->showNormal();
+            main->raise();
+            main->activateWindow();
+        }
+    });
     return app.exec();
 }

@@ -1,10 +1,12 @@
 #include "forms.h"
 
+#include "aboutfrm.h"
 #include "activefrm.h"
 #include "lifecycle.h"
 #include "mainfrm.h"
 #include "messagefrm.h"
 #include "snzfrm.h"
+#include "volfrm.h"
 
 Forms::Forms(Services &services, QObject *parent)
     : QObject(parent)
@@ -80,6 +82,36 @@ messagefrm *Forms::messageForm()
 messagefrm *Forms::messageFormIfLoaded() const
 {
     return m_message;
+}
+
+volfrm *Forms::volumeForm()
+{
+    if (!m_volume) {
+        m_volume = new volfrm(m_services);
+        watch(m_volume);
+        m_volume->Form_Load();
+    }
+    return m_volume;
+}
+
+aboutfrm *Forms::aboutForm()
+{
+    if (!m_about) {
+        m_about = new aboutfrm(m_services);
+        watch(m_about);
+        m_about->Form_Load();
+    }
+    return m_about;
+}
+
+volfrm *Forms::volumeFormIfLoaded() const
+{
+    return m_volume;
+}
+
+aboutfrm *Forms::aboutFormIfLoaded() const
+{
+    return m_about;
 }
 
 void Forms::watch(QWidget *form)

@@ -6,10 +6,12 @@
 #include <QPointer>
 
 class QWidget;
+class aboutfrm;
 class activefrm;
 class mainfrm;
 class messagefrm;
 class snzfrm;
+class volfrm;
 
 /// The program's windows: one instance each, created and loaded on first use and destroyed
 /// when unloaded. The program ends when no window is loaded any longer.
@@ -42,6 +44,14 @@ public:
     /// How many windows are loaded, shown or not.
     int loadedCount() const { return m_loaded; }
 
+    /// The volume dialog, created and loaded on first call.
+    volfrm *volumeForm();
+    volfrm *volumeFormIfLoaded() const;
+
+    /// The about box, created and loaded on first call.
+    aboutfrm *aboutForm();
+    aboutfrm *aboutFormIfLoaded() const;
+
     /// Ends the program at once, without running any window's closing handlers; the
     /// notification-area icon is taken away first (ending()).
     void endProgram();
@@ -59,6 +69,8 @@ private:
     Services &m_services;
     QPointer<mainfrm> m_main;
     bool m_mainUnloaded = false;
+    QPointer<volfrm> m_volume;
+    QPointer<aboutfrm> m_about;
     QPointer<activefrm> m_active;
     QPointer<snzfrm> m_snooze;
     QPointer<messagefrm> m_message;

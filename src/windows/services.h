@@ -6,7 +6,9 @@ class Lifecycle;
 class MediaPlayer;
 class Opener;
 class PowerControl;
+class UrlOpener;
 class UserDialogs;
+class VolumeControl;
 
 /// What every window reaches: the shared alarm table and the platform backends.
 /// src/app passes the real ones, tests pass fakes.
@@ -16,6 +18,8 @@ struct Services
     Clock &clock;
     UserDialogs &dialogs;
     Lifecycle &lifecycle;
+    VolumeControl &volume;
+    UrlOpener &urls;
     MediaPlayer &mp1;       // the program's one media player, shared by every window
     Opener &opener;
     PowerControl &power;

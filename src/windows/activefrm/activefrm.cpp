@@ -10,6 +10,7 @@
 #include "snzfrm.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -47,7 +48,7 @@ activefrm::activefrm(Forms &forms, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(tr("ALARM!"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/wakemere-32.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/clock16.png")));
     setFixedSize(twips(6120), twips(2100));
     createWidgets();
     createConnections();
@@ -67,7 +68,7 @@ void activefrm::createWidgets()
 
     Image1 = twipsChild<QLabel>(this, "Image1", 600, 360, 480, 480);
     // The picture is animated; the window shows its first frame only.
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/clock.gif")));
+    Image1->setPixmap(picture(QStringLiteral(":/pictures/clock.gif"), 32, this));
 
     snooze = button(this, "snooze", tr("Snoo&ze"), 840, 1335);
     shutoff = button(this, "shutoff", tr("&Close"), 2400, 1455);
@@ -180,10 +181,8 @@ bool activefrm::endStep()
 
 void activefrm::snooze_Click()
 {
-    snzfrm *dialog = m_forms.snoozeForm();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    // Pressed again while the dialog is open, it only brings that dialog forward.
+    bringForward(m_forms.snoozeForm());
 }
 
 void activefrm::shutoff_Click()

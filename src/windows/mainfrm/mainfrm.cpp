@@ -1,5 +1,6 @@
 #include "mainfrm.h"
 
+#include "aboutfrm.h"
 #include "activefrm.h"
 #include "alarmtable.h"
 #include "clock.h"
@@ -11,6 +12,7 @@
 #include "openorrun.h"
 #include "services.h"
 #include "userdialogs.h"
+#include "volfrm.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -107,6 +109,7 @@ mainfrm::mainfrm(Forms &forms, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(tr("Wakemere"));
+    setWindowIcon(programIcon());
     createWidgets();
     createMenus();
     createConnections();
@@ -147,6 +150,7 @@ void mainfrm::createWidgets()
     Text1->setFont(dialogFont(12));
     Text1->setAccessibleName(tr("File"));
     Image2 = place<QLabel>(Frame2, "Image2", 720, 360, 480, 480);
+    Image2->setPixmap(picture(QStringLiteral(":/pictures/folder-search-32.png"), 32, this));
 
     Frame1 = frame(client, "Frame1", 360, 720, 7575, 1215);
     Frame1->setAutoFillBackground(true);
@@ -164,6 +168,7 @@ void mainfrm::createWidgets()
     Option1->setFont(dialogFont(9.75));
     hourtb = timeBox(Frame1, "hourtb", tr("Hour"), 1560);
     Image1 = place<QLabel>(Frame1, "Image1", 720, 480, 480, 480);
+    Image1->setPixmap(picture(QStringLiteral(":/pictures/clock16.png"), 32, this));
     Label3 = label(Frame1, "Label3", QStringLiteral(":"), 4200, 480, 375, 615);
     Label3->setFont(dialogFont(24, true));
     Label1 = label(Frame1, "Label1", QStringLiteral(":"), 2640, 480, 495, 615);
@@ -195,6 +200,9 @@ void mainfrm::createWidgets()
     // The menu shortcuts belong to the whole window, also while a text box has the focus.
     for (QLineEdit *edit : client->findChildren<QLineEdit *>())
         edit->installEventFilter(this);
+    // An editable list hands the keys to its text box directly, past that box's filter.
+    for (QComboBox *list : client->findChildren<QComboBox *>())
+        list->installEventFilter(this);
 }
 
 void mainfrm::createMenus()
@@ -516,10 +524,7 @@ void mainfrm::setFileControlsVisible(bool visible)
 void mainfrm::showMessageForm()
 {
     // Shown again while open, the dialog only comes forward: it is not filled anew.
-    messagefrm *dialog = m_forms.messageForm();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    bringForward(m_forms.messageForm());
 }
 
 void mainfrm::browse_Click()
@@ -542,10 +547,12 @@ void mainfrm::mnuMessage_Click()
 
 void mainfrm::mnuVol_Click()
 {
+    bringForward(m_forms.volumeForm());
 }
 
 void mainfrm::mnuHelpAbout_Click()
 {
+    bringForward(m_forms.aboutForm());
 }
 
 void mainfrm::Form_Unload()

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "alarmtable.h"
+#include "fakeclock.h"
+#include "fakedialogs.h"
+#include "fakelifecycle.h"
+#include "fakeopener.h"
+#include "fakepowercontrol.h"
+#include "fakesoundplayer.h"
+#include "fakeurlopener.h"
+#include "fakevolume.h"
+#include "mediaplayer.h"
+#include "services.h"
+
+/// A fresh alarm table and a fake for every backend, bundled as the windows expect them.
+struct FakeServices
+{
+    AlarmTable table;
+    FakeClock clock;
+    FakeDialogs dialogs;
+    FakeLifecycle lifecycle;
+    FakeVolume volume;
+    FakeUrlOpener urls;
+    FakeSoundPlayer sound;
+    MediaPlayer mp1{sound};
+    FakeOpener opener;
+    FakePowerControl power;
+    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
+};
