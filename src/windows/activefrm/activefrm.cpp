@@ -193,6 +193,8 @@ void activefrm::shutoff_Click()
 
 void activefrm::exit_Click()
 {
+    // Nothing may come after the end, not even the last second of a countdown.
+    Timer1->stop();
     m_forms.endProgram();
 }
 

@@ -1,0 +1,653 @@
+#include "activefrm.h"
+#include "fakeservices.h"
+#include "forms.h"
+#include "mainfrm.h"
+#include "messagefrm.h"
+#include "snzfrm.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString Sound1 = QStringLiteral("/music/wake up.mp3");
+const QString Sound2 = QStringLiteral("/music/second.wav");
+
+/// One slot as a test arms it: due at 7:30:00 AM.
+struct Armed
+{
+    int slot;
+    qint16 action;
+    QString file;
+    QString message;
+};
+
+/// The main window on fakes, with the alarm window, snooze and message dialogs it opens.
+struct Desk : FakeServices
+{
+    Forms forms{services};
+    QPointer<mainfrm> main = forms.mainForm();
+
+    ~Desk()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete forms.snoozeFormIfLoaded();
+        delete forms.messageFormIfLoaded();
+        delete forms.activeFormIfLoaded();
+        delete main;
+    }
+
+    void arm(const Armed &armed)
+    {
+        AlarmSlot &slot = table.slot(armed.slot);
+        slot.almHour = 7;
+        slot.almMin = 30;
+        slot.almSec = 0;
+        slot.almOffset = 0;
+        slot.almAction = armed.action;
+        slot.almFile = armed.file;
+        slot.almMsg = armed.message;
+        table.scanOn = 1;
+    }
+    /// The clock reaches 7:30:00 AM.
+    void fire()
+    {
+        clock.set(QTime(7, 29, 59));
+        main->Timer1_Timer();
+        clock.set(QTime(7, 30, 0));
+        main->Timer1_Timer();
+    }
+    /// Plays slot 1's sound and opens the alarm window, as at 7:30:00.
+    activefrm *ring()
+    {
+        arm({1, PlaySound, Sound1, QString()});
+        fire();
+        return alarm();
+    }
+    activefrm *alarm() const { return forms.activeFormIfLoaded(); }
+
+    template<typename T = QWidget>
+    static T *get(QWidget *window, const char *name)
+    {
+        auto *widget = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    QString alarmText() const { return get<QLabel>(alarm(), "Label1")->text(); }
+    QString countdownText() const { return get<QLabel>(alarm(), "snzlbl")->text(); }
+    bool countdownShown() const { return !get<QLabel>(alarm(), "snzlbl")->isHidden(); }
+    bool counting() const { return get<QTimer>(alarm(), "Timer1")->isActive(); }
+    bool snoozeOn() const { return get<QPushButton>(alarm(), "snooze")->isEnabled(); }
+    void click(QWidget *window, const char *button) { get<QPushButton>(window, button)->click(); }
+    /// Ticks of the alarm window's countdown, a second apart: windows closed meanwhile are gone.
+    void tick(int times = 1)
+    {
+        for (int i = 0; i < times && alarm(); ++i) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            alarm()->Timer1_Timer();
+        }
+    }
+    /// Presses Snooze, types the minutes and presses OK.
+    void snooze(const QString &minutes)
+    {
+        click(alarm(), "snooze");
+        snzfrm *dialog = forms.snoozeFormIfLoaded();
+        QTest::keyClicks(get<QLineEdit>(dialog, "Text1"), minutes);
+        click(dialog, "ok");
+    }
+    bool gone(QWidget *window) const { return !window || window->isHidden(); }
+};
+
+} // namespace
+
+class tst_AlarmWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void windowsAsDefined();
+    void dispatch_data();
+    void dispatch();
+    void actionChoice_data();
+    void actionChoice();
+    void programsOfferEveryFile();
+    void closeStopsTheSound();
+    void titleBarCloseKeepsTheSound();
+    void exitEndsAtOnce();
+    void snoozeCountsDownAndReplays_data();
+    void snoozeCountsDownAndReplays();
+    void snoozeQuotesTheText();
+    void snoozeRefuses_data();
+    void snoozeRefuses();
+    void snoozeCancelAndEscape();
+    void snoozeAfterTheWindowClosed();
+    void snoozeAfterTheMainWindowWent();
+    void powerCountdown_data();
+    void powerCountdown();
+    void powerCountdownKeepsAnOpenWindow();
+    void powerCountdownCancelled_data();
+    void powerCountdownCancelled();
+    void changedActionNeverEnds();
+    void messageDialog();
+    void messageDialogCancels_data();
+    void messageDialogCancels();
+    void messageDialogComesForward();
+};
+
+void tst_AlarmWindows::windowsAsDefined()
+{
+    Desk desk;
+    activefrm *alarm = desk.ring();
+    QCOMPARE(alarm->windowTitle(), QString("ALARM!"));
+    QCOMPARE(alarm->minimumSize(), alarm->maximumSize());
+    QVERIFY(!(alarm->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(Desk::get<QPushButton>(alarm, "snooze")->text(), QString("Snoo&ze"));
+    QCOMPARE(Desk::get<QPushButton>(alarm, "shutoff")->text(), QString("&Close"));
+    QCOMPARE(Desk::get<QPushButton>(alarm, "exit")->text(), QString("E&xit Program"));
+    QVERIFY(Desk::get<QLabel>(alarm, "Label1")->font().bold());
+    QVERIFY(QTest::qWaitForWindowActive(alarm));
+    QCOMPARE(QApplication::focusWidget(), Desk::get(alarm, "snooze"));
+
+    desk.click(alarm, "snooze");
+    snzfrm *snooze = desk.forms.snoozeFormIfLoaded();
+    QCOMPARE(snooze->windowTitle(), QString("Set Snooze"));
+    QVERIFY(snooze->minimumSize() != snooze->maximumSize());
+    QVERIFY(!(snooze->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QCOMPARE(Desk::get(snooze, "Text1")->accessibleName(), QString("Snooze minutes"));
+    QVERIFY(Desk::get<QPushButton>(snooze, "ok")->isDefault());
+    QVERIFY(QTest::qWaitForWindowActive(snooze));
+    QCOMPARE(QApplication::focusWidget(), Desk::get(snooze, "Text1"));
+
+    desk.main->mnuMessage_Click();
+    messagefrm *message = desk.forms.messageFormIfLoaded();
+    QCOMPARE(message->windowTitle(), QString("Set Message"));
+    QCOMPARE(message->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    QCOMPARE(message->minimumSize(), message->maximumSize());
+    QCOMPARE(Desk::get(message, "Text1")->accessibleName(), QString("Message"));
+    QVERIFY(Desk::get<QPushButton>(message, "ok")->isDefault());
+    QVERIFY(QTest::qWaitForWindowActive(message));
+    QCOMPARE(QApplication::focusWidget(), Desk::get(message, "ok"));
+}
+
+void tst_AlarmWindows::dispatch_data()
+{
+    QTest::addColumn<QList<Armed>>("armed");
+    QTest::addColumn<QStringList>("played");
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<int>("firedAlm");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("snooze");
+    QTest::addColumn<bool>("counting");
+
+    const QString doc = QStringLiteral("/home/me/plan; $1 'a'.pdf");
+    QTest::newRow("sound") << QList<Armed>{{1, PlaySound, Sound1, {}}} << QStringList{Sound1}
+                           << QStringList() << 1 << "Alarm has been triggered!" << true << false;
+    QTest::newRow("sound with its own message")
+        << QList<Armed>{{2, PlaySound, Sound1, "Wake up"}} << QStringList{Sound1}
+        << QStringList() << 2 << "Wake up" << true << false;
+    QTest::newRow("two sounds: only the first")
+        << QList<Armed>{{1, PlaySound, Sound1, {}}, {2, PlaySound, Sound2, {}}}
+        << QStringList{Sound1} << QStringList() << 1 << "Alarm has been triggered!" << true
+        << false;
+    QTest::newRow("message then sound: the sound's window")
+        << QList<Armed>{{1, DisplayMessage, "None", "Tea"}, {2, PlaySound, Sound2, {}}}
+        << QStringList{Sound2} << QStringList() << 2 << "Alarm has been triggered!" << true
+        << false;
+    QTest::newRow("program ends the scan")
+        << QList<Armed>{{1, RunProgram, "/opt/backup", {}}, {2, DisplayMessage, "None", "Tea"}}
+        << QStringList() << QStringList{"/opt/backup"} << 1 << "Alarm has been triggered!"
+        << false << false;
+    QTest::newRow("document") << QList<Armed>{{3, OpenFile, doc, "Read it"}} << QStringList()
+                              << QStringList{doc} << 3 << "Read it" << false << false;
+    QTest::newRow("message") << QList<Armed>{{4, DisplayMessage, "None", "Tea"}}
+                             << QStringList() << QStringList() << 4 << "Tea" << false << false;
+    QTest::newRow("empty message") << QList<Armed>{{4, DisplayMessage, "None", ""}}
+                                   << QStringList() << QStringList() << 4
+                                   << "Alarm has been triggered!" << false << false;
+    QTest::newRow("two messages: the last")
+        << QList<Armed>{{1, DisplayMessage, "None", "Tea"}, {5, DisplayMessage, "None", "Go"}}
+        << QStringList() << QStringList() << 5 << "Go" << false << false;
+    QTest::newRow("shutdown")
+        << QList<Armed>{{1, ShutdownWindows, "None", "Computer Will Shutdown In 1 Minute!"}}
+        << QStringList() << QStringList() << 1 << "Computer Will Shutdown In 1 Minute!" << false
+        << true;
+    QTest::newRow("message then restart: the window is not reloaded")
+        << QList<Armed>{{1, DisplayMessage, "None", "Tea"},
+                        {2, RebootComputer, "None", "Computer Will Reboot In 1 Minute!"}}
+        << QStringList() << QStringList() << 2 << "Tea" << false << true;
+    QTest::newRow("restart then sound: the sound cancels the countdown")
+        << QList<Armed>{{1, RebootComputer, "None", "Computer Will Reboot In 1 Minute!"},
+                        {2, PlaySound, Sound2, {}}}
+        << QStringList{Sound2} << QStringList() << 2 << "Alarm has been triggered!" << true
+        << false;
+}
+
+void tst_AlarmWindows::dispatch()
+{
+    QFETCH(QList<Armed>, armed);
+    Desk desk;
+    for (const Armed &slot : armed)
+        desk.arm(slot);
+    desk.fire();
+    QTEST(desk.sound.played, "played");
+    QTEST(desk.opener.ran + desk.opener.opened, "opened");
+    QTEST(int(desk.table.firedAlm), "firedAlm");
+    QVERIFY(desk.alarm());
+    QVERIFY(desk.alarm()->isVisible());
+    QTEST(desk.alarmText(), "text");
+    QTEST(desk.snoozeOn(), "snooze");
+    QTEST(desk.counting(), "counting");
+    QCOMPARE(desk.countdownShown(), desk.counting());
+    QVERIFY(Desk::get(desk.alarm(), "shutoff")->isEnabled());
+}
+
+void tst_AlarmWindows::actionChoice_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("fileControls");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("messageDialog");
+    QTest::newRow("Play Sound") << 0 << "MP3 File(*.mp3)|*.mp3|Sound Files(*.wav)|*.wav" << true
+                                << "" << "Old" << false;
+    QTest::newRow("Run Program") << 1 << "Programs(*.exe)|*.exe" << true << "" << "Old" << false;
+    QTest::newRow("Open File") << 2 << "All Files(*.*)|*.*" << true << "" << "Old" << false;
+    QTest::newRow("Display Message") << 3 << "start" << false << "None" << "Old" << true;
+    QTest::newRow("Shutdown Windows") << 4 << "start" << false << "None"
+                                      << "Computer Will Shutdown In 1 Minute!" << false;
+    QTest::newRow("Reboot Computer") << 5 << "start" << false << "None"
+                                     << "Computer Will Reboot In 1 Minute!" << false;
+}
+
+void tst_AlarmWindows::actionChoice()
+{
+    QFETCH(int, action);
+    QFETCH(QString, filter);
+    Desk desk;
+    desk.table.curAlm = 2;
+    desk.table.fileFilter = "start";
+    desk.table.slot(2).almFile = "None";   // left by an earlier message, shutdown or restart
+    desk.table.slot(2).almMsg = "Old";
+    auto *combo = Desk::get<QComboBox>(desk.main, "Combo1");
+    Desk::get<QLineEdit>(desk.main, "Text1")->setText("/tmp/shown.wav");
+    combo->setCurrentIndex(action);
+    emit combo->activated(action);
+
+    QCOMPARE(int(desk.table.slot(2).almAction), action);
+    QCOMPARE(desk.table.fileFilter, filter);
+    QTEST(desk.table.slot(2).almFile, "file");
+    QTEST(desk.table.slot(2).almMsg, "message");
+    QCOMPARE(Desk::get<QLineEdit>(desk.main, "Text1")->text(), QString());
+    for (const char *name : {"Text1", "browse", "Image2"})
+        QTEST(!Desk::get(desk.main, name)->isHidden(), "fileControls");
+    QTEST(desk.forms.messageFormIfLoaded() != nullptr, "messageDialog");
+    QCOMPARE(desk.table.slot(1).almAction, qint16(PlaySound));
+}
+
+void tst_AlarmWindows::programsOfferEveryFile()
+{
+    Desk desk;
+    auto *combo = Desk::get<QComboBox>(desk.main, "Combo1");
+    emit combo->activated(RunProgram);
+    desk.click(desk.main, "browse");
+    QCOMPARE(desk.dialogs.fileRequests.last().title, QString("Open Sound File"));
+    QCOMPARE(desk.dialogs.fileRequests.last().filters,
+             QStringList({"Programs (*.exe)", "All Files (*)"}));
+}
+
+void tst_AlarmWindows::closeStopsTheSound()
+{
+    Desk desk;
+    QPointer<activefrm> alarm = desk.ring();
+    desk.click(alarm, "shutoff");
+    QVERIFY(!desk.sound.playing);
+    QVERIFY(!desk.alarm());
+    QTRY_VERIFY(alarm.isNull());
+    QCOMPARE(desk.lifecycle.quits, 0);
+}
+
+void tst_AlarmWindows::titleBarCloseKeepsTheSound()
+{
+    Desk desk;
+    QPointer<activefrm> alarm = desk.ring();
+    alarm->close();
+    QVERIFY(desk.sound.playing);
+    QVERIFY(!desk.alarm());
+    QTRY_VERIFY(alarm.isNull());
+
+    // Opened again by the next use, loaded afresh.
+    QVERIFY(desk.forms.activeForm() != nullptr);
+    QVERIFY(!desk.countdownShown());
+}
+
+void tst_AlarmWindows::exitEndsAtOnce()
+{
+    Desk desk;
+    desk.ring();
+    QSignalSpy ending(&desk.forms, &Forms::ending);
+    desk.click(desk.alarm(), "exit");
+    QCOMPARE(ending.count(), 1);
+    QCOMPARE(desk.lifecycle.quits, 1);
+    QVERIFY(desk.power.requests.isEmpty());
+}
+
+void tst_AlarmWindows::snoozeCountsDownAndReplays_data()
+{
+    QTest::addColumn<QString>("minutes");
+    QTest::addColumn<int>("endTick");
+    QTest::newRow("0 minutes: one second") << "0" << 1;
+    QTest::newRow("5 minutes: tick 301") << "5" << 301;
+}
+
+void tst_AlarmWindows::snoozeCountsDownAndReplays()
+{
+    QFETCH(QString, minutes);
+    QFETCH(int, endTick);
+    Desk desk;
+    desk.ring();
+    desk.snooze(minutes);
+    QVERIFY(!desk.sound.playing);
+    QVERIFY(!desk.forms.snoozeFormIfLoaded());
+    QCOMPARE(desk.alarmText(), QString("Snooze has been set for %1 minutes").arg(minutes));
+    QVERIFY(desk.countdownShown());
+    QCOMPARE(desk.countdownText(), QString("Time Remaining:"));
+    QVERIFY(desk.counting());
+    QVERIFY(!desk.snoozeOn());
+
+    desk.tick(endTick - 1);
+    if (endTick > 1) {
+        QCOMPARE(desk.countdownText(), QString("Time Remaining:  0 :0 0"));
+        QCOMPARE(desk.sound.played.size(), 1);
+    }
+    QPointer<activefrm> alarm = desk.alarm();
+    desk.tick();
+    QCOMPARE(desk.sound.played, QStringList({Sound1, Sound1}));
+    QVERIFY(desk.sound.playing);
+    QVERIFY(!desk.alarm());
+    QVERIFY(desk.gone(alarm));
+}
+
+void tst_AlarmWindows::snoozeQuotesTheText()
+{
+    Desk desk;
+    desk.ring();
+    desk.snooze(" 5");
+    QCOMPARE(desk.alarmText(), QString("Snooze has been set for  5 minutes"));
+    desk.tick();
+    QCOMPARE(desk.countdownText(), QString("Time Remaining:  4: 59"));
+    desk.tick(50);
+    QCOMPARE(desk.countdownText(), QString("Time Remaining:  4 :0 9"));
+}
+
+void tst_AlarmWindows::snoozeRefuses_data()
+{
+    QTest::addColumn<QString>("minutes");
+    QTest::newRow("empty") << "";
+    QTest::newRow("letters") << "ten";
+    QTest::newRow("negative") << "-1";
+    QTest::newRow("fraction") << "2.5";
+    QTest::newRow("too long") << "100000";
+}
+
+void tst_AlarmWindows::snoozeRefuses()
+{
+    QFETCH(QString, minutes);
+    Desk desk;
+    desk.ring();
+    desk.snooze(minutes);
+    QCOMPARE(desk.dialogs.errors,
+             QStringList{"Snooze must be a whole number of minutes from 0 to 1440"});
+    snzfrm *dialog = desk.forms.snoozeFormIfLoaded();
+    QVERIFY(dialog && dialog->isVisible());
+    auto *box = Desk::get<QLineEdit>(dialog, "Text1");
+    QCOMPARE(box->selectedText(), minutes);
+    QVERIFY(desk.sound.playing);
+    QVERIFY(!desk.counting());
+    QVERIFY(desk.snoozeOn());
+    QCOMPARE(desk.alarmText(), QString("Alarm has been triggered!"));
+
+    box->clear();
+    QTest::keyClicks(box, "1");
+    QTest::keyClick(box, Qt::Key_Return);
+    QVERIFY(desk.counting());
+    QCOMPARE(desk.alarmText(), QString("Snooze has been set for 1 minutes"));
+}
+
+void tst_AlarmWindows::snoozeCancelAndEscape()
+{
+    Desk desk;
+    desk.ring();
+    desk.click(desk.alarm(), "snooze");
+    QPointer<snzfrm> dialog = desk.forms.snoozeFormIfLoaded();
+    QTest::keyClicks(Desk::get(dialog, "Text1"), "5");
+    QTest::keyClick(Desk::get(dialog, "Text1"), Qt::Key_Escape);
+    QVERIFY(dialog->isVisible());
+
+    desk.click(desk.alarm(), "snooze");   // brings the same dialog forward
+    QCOMPARE(desk.forms.snoozeFormIfLoaded(), dialog.data());
+    QCOMPARE(Desk::get<QLineEdit>(dialog, "Text1")->text(), QString("5"));
+
+    desk.click(dialog, "Command2");
+    QVERIFY(!desk.forms.snoozeFormIfLoaded());
+    QVERIFY(desk.sound.playing);
+    QVERIFY(desk.snoozeOn());
+    QVERIFY(!desk.counting());
+
+    desk.click(desk.alarm(), "snooze");   // opens afresh, empty
+    QVERIFY(desk.forms.snoozeFormIfLoaded() != dialog.data());
+    QCOMPARE(Desk::get<QLineEdit>(desk.forms.snoozeFormIfLoaded(), "Text1")->text(), QString());
+}
+
+void tst_AlarmWindows::snoozeAfterTheWindowClosed()
+{
+    Desk desk;
+    desk.ring();
+    desk.click(desk.alarm(), "snooze");
+    snzfrm *dialog = desk.forms.snoozeFormIfLoaded();
+    desk.alarm()->close();
+    QVERIFY(!desk.alarm());
+
+    QTest::keyClicks(Desk::get(dialog, "Text1"), "0");
+    desk.click(dialog, "ok");
+    QVERIFY(desk.alarm());
+    QVERIFY(!desk.alarm()->isVisible());
+    QVERIFY(desk.counting());
+    desk.tick();
+    QCOMPARE(desk.sound.played, QStringList({Sound1, Sound1}));
+    QVERIFY(!desk.alarm());
+}
+
+void tst_AlarmWindows::snoozeAfterTheMainWindowWent()
+{
+    Desk desk;
+    desk.ring();
+    desk.snooze("0");
+    delete desk.main;
+    QVERIFY(desk.alarm());
+
+    // The player is the program's: the sound comes back, and with no other window left the
+    // alarm shows again instead of ending the program under it.
+    desk.tick();
+    QCOMPARE(desk.sound.played, QStringList({Sound1, Sound1}));
+    QVERIFY(desk.sound.playing);
+    QVERIFY(desk.alarm() && desk.alarm()->isVisible());
+    QVERIFY(desk.snoozeOn());
+    QCOMPARE(desk.lifecycle.quits, 0);
+
+    desk.click(desk.alarm(), "shutoff");
+    QVERIFY(!desk.sound.playing);
+    QTRY_COMPARE(desk.lifecycle.quits, 1);
+}
+
+void tst_AlarmWindows::powerCountdown_data()
+{
+    QTest::addColumn<qint16>("action");
+    QTest::addColumn<QString>("request");
+    QTest::newRow("shutdown") << qint16(ShutdownWindows) << "PowerOff";
+    QTest::newRow("restart") << qint16(RebootComputer) << "Reboot";
+}
+
+void tst_AlarmWindows::powerCountdown()
+{
+    QFETCH(qint16, action);
+    QFETCH(QString, request);
+    Desk desk;
+    desk.arm({1, action, "None", "Bye"});
+    desk.fire();
+    QCOMPARE(desk.table.snzMins, QString("1"));
+    QCOMPARE(desk.sound.stops, 1);
+    QSignalSpy ending(&desk.forms, &Forms::ending);
+
+    desk.tick();
+    QCOMPARE(desk.countdownText(), QString("Time Remaining:  0: 59"));
+    desk.tick(59);
+    QCOMPARE(desk.countdownText(), QString("Time Remaining:  0 :0 0"));
+    QVERIFY(desk.power.requests.isEmpty());
+    desk.tick();
+    QCOMPARE(desk.power.requests, QStringList{request});
+    QCOMPARE(ending.count(), 1);
+    QCOMPARE(desk.lifecycle.quits, 1);
+    QVERIFY(!desk.counting());
+}
+
+void tst_AlarmWindows::powerCountdownKeepsAnOpenWindow()
+{
+    Desk desk;
+    desk.ring();
+    desk.snooze("5");
+    desk.tick(10);
+    QPointer<activefrm> alarm = desk.alarm();
+
+    desk.arm({2, ShutdownWindows, "None", "Computer Will Shutdown In 1 Minute!"});
+    desk.clock.set(QTime(7, 31, 0));   // slot 1 is not due now
+    desk.table.slot(2).almMin = 31;
+    desk.main->Timer1_Timer();
+    QCOMPARE(desk.alarm(), alarm.data());
+    QCOMPARE(desk.alarmText(), QString("Snooze has been set for 5 minutes"));
+    QCOMPARE(desk.table.firedAlm, qint16(2));
+
+    // The 50 seconds left of the minute, then one tick more.
+    desk.tick(50);
+    QVERIFY(desk.power.requests.isEmpty());
+    desk.tick();
+    QCOMPARE(desk.power.requests, QStringList{"PowerOff"});
+}
+
+void tst_AlarmWindows::powerCountdownCancelled_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Close") << "shutoff";
+    QTest::newRow("title bar") << "close";
+    QTest::newRow("Exit Program") << "exit";
+}
+
+void tst_AlarmWindows::powerCountdownCancelled()
+{
+    QFETCH(QString, how);
+    Desk desk;
+    desk.arm({1, ShutdownWindows, "None", "Bye"});
+    desk.fire();
+    QPointer<activefrm> alarm = desk.alarm();
+    if (how == QLatin1String("close"))
+        alarm->close();
+    else
+        desk.click(alarm, how.toLatin1());
+    if (how == QLatin1String("exit")) {
+        QCOMPARE(desk.lifecycle.quits, 1);
+        QVERIFY(!desk.counting());
+    } else {
+        QTRY_VERIFY(alarm.isNull());
+    }
+    QVERIFY(desk.power.requests.isEmpty());
+}
+
+void tst_AlarmWindows::changedActionNeverEnds()
+{
+    Desk desk;
+    desk.arm({1, ShutdownWindows, "None", "Bye"});
+    desk.fire();
+    desk.tick(30);
+    desk.table.slot(1).almAction = DisplayMessage;
+    desk.tick(31);
+    QVERIFY(desk.power.requests.isEmpty());
+    QCOMPARE(desk.countdownText(), QString("Time Remaining: -1: 59"));
+    QVERIFY(desk.counting());
+}
+
+void tst_AlarmWindows::messageDialog()
+{
+    Desk desk;
+    desk.table.curAlm = 3;
+    desk.table.slot(3).almMsg = "Stretch";
+    desk.main->mnuMessage_Click();
+    QPointer<messagefrm> dialog = desk.forms.messageFormIfLoaded();
+    QCOMPARE(Desk::get<QLabel>(dialog, "almlbl")->text(), QString("ALARM 3"));
+    auto *box = Desk::get<QLineEdit>(dialog, "Text1");
+    QCOMPARE(box->text(), QString("Stretch"));
+
+    // Another slot picked meanwhile: the dialog keeps what it shows, OK stores into the new one.
+    desk.table.curAlm = 4;
+    box->setText("Drink water");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(desk.table.slot(4).almMsg, QString("Drink water"));
+    QCOMPARE(desk.table.slot(3).almMsg, QString("Stretch"));
+    QVERIFY(!desk.forms.messageFormIfLoaded());
+    QTRY_VERIFY(dialog.isNull());
+
+    desk.main->mnuMessage_Click();
+    box = Desk::get<QLineEdit>(desk.forms.messageFormIfLoaded(), "Text1");
+    QCOMPARE(Desk::get<QLabel>(desk.forms.messageFormIfLoaded(), "almlbl")->text(),
+             QString("ALARM 4"));
+    box->clear();
+    desk.click(desk.forms.messageFormIfLoaded(), "ok");
+    QCOMPARE(desk.table.slot(4).almMsg, QString());
+}
+
+void tst_AlarmWindows::messageDialogCancels_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel") << "cancel";
+    QTest::newRow("Escape") << "escape";
+    QTest::newRow("close box") << "close";
+}
+
+void tst_AlarmWindows::messageDialogCancels()
+{
+    QFETCH(QString, how);
+    Desk desk;
+    desk.table.slot(1).almMsg = "Keep me";
+    desk.main->mnuMessage_Click();
+    messagefrm *dialog = desk.forms.messageFormIfLoaded();
+    auto *box = Desk::get<QLineEdit>(dialog, "Text1");
+    box->setText("Changed");
+    if (how == QLatin1String("cancel"))
+        desk.click(dialog, "cancel");
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(box, Qt::Key_Escape);
+    else
+        dialog->close();
+    QCOMPARE(desk.table.slot(1).almMsg, QString("Keep me"));
+    QVERIFY(!desk.forms.messageFormIfLoaded());
+}
+
+void tst_AlarmWindows::messageDialogComesForward()
+{
+    Desk desk;
+    desk.main->mnuMessage_Click();
+    messagefrm *dialog = desk.forms.messageFormIfLoaded();
+    Desk::get<QLineEdit>(dialog, "Text1")->setText("typed");
+    desk.table.curAlm = 2;
+    emit Desk::get<QComboBox>(desk.main, "Combo1")->activated(DisplayMessage);
+    QCOMPARE(desk.forms.messageFormIfLoaded(), dialog);
+    QCOMPARE(Desk::get<QLabel>(dialog, "almlbl")->text(), QString("ALARM 1"));
+    QCOMPARE(Desk::get<QLineEdit>(dialog, "Text1")->text(), QString("typed"));
+}
+
+QTEST_MAIN(tst_AlarmWindows)
+#include "tst_alarmwindows.moc"
