@@ -1,0 +1,397 @@
+#include "activefrm.h"
+#include "alarmtable.h"
+#include "desktopopener.h"
+#include "fakeclock.h"
+#include "fakedialogs.h"
+#include "fakelifecycle.h"
+#include "fakeurlopener.h"
+#include "fakevolume.h"
+#include "forms.h"
+#include "logindpowercontrol.h"
+#include "mainfrm.h"
+#include "mediaplayer.h"
+#include "qtsoundplayer.h"
+#include "services.h"
+#include "sinkrecorder.h"
+#include "snzfrm.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusUnixFileDescriptor>
+#include <QDir>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+// Every action carried out through the real backends, on the virtual test desktop of
+// scripts/testdesk --x --pulse --logind --xdg: the sound at the null sink, documents and programs
+// at the recording handlers, shutdown and restart at the fake logind.
+
+namespace {
+
+const char PowerOffAndQuit[] = "--power-off-and-quit";
+
+/// The windows on the real sound, opening and power backends; clock and boxes stay fakes.
+struct RealDesk
+{
+    AlarmTable table;
+    FakeClock clock;
+    FakeDialogs dialogs;
+    FakeLifecycle lifecycle;
+    FakeVolume volume;
+    FakeUrlOpener urls;
+    QtSoundPlayer sound;
+    MediaPlayer mp1{sound};
+    DesktopOpener opener;
+    LogindPowerControl power;
+    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
+    Forms forms{services};
+    QPointer<mainfrm> main = forms.mainForm();
+
+    ~RealDesk()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete forms.snoozeFormIfLoaded();
+        delete forms.activeFormIfLoaded();
+        delete main;
+    }
+    /// Arms slot 1 for 7:30:00 AM and lets the clock reach it.
+    void fire(qint16 action, const QString &file)
+    {
+        AlarmSlot &slot = table.slot(1);
+        slot.almHour = 7;
+        slot.almMin = 30;
+        slot.almAction = action;
+        slot.almFile = file;
+        table.scanOn = 1;
+        clock.set(QTime(7, 29, 59));
+        main->Timer1_Timer();
+        clock.set(QTime(7, 30, 0));
+        main->Timer1_Timer();
+    }
+    void tick(int times)
+    {
+        for (int i = 0; i < times && forms.activeFormIfLoaded(); ++i) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            forms.activeFormIfLoaded()->Timer1_Timer();
+        }
+    }
+    bool snoozeEnabled() const
+    {
+        return forms.activeFormIfLoaded()->findChild<QPushButton *>("snooze")->isEnabled();
+    }
+};
+
+/// The argument lists a recording handler of the test desktop received.
+QList<QStringList> handlerCalls(const QString &handler)
+{
+    QFile log(qEnvironmentVariable("TESTDESK_RECORD_DIR") + QLatin1Char('/') + handler
+              + QLatin1String(".log"));
+    QList<QStringList> calls;
+    if (!log.open(QIODevice::ReadOnly))
+        return calls;
+    for (const QByteArray &line : log.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QStringList arguments;
+        for (const QJsonValue &argument : QJsonDocument::fromJson(line).array())
+            arguments << argument.toString();
+        calls << arguments;
+    }
+    return calls;
+}
+
+QStringList logindCalls()
+{
+    QFile log(qEnvironmentVariable("TESTDESK_LOGIND_LOG"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+/// Bytes of no known type: no application is associated with them.
+QByteArray unknownBytes()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes += char(i);
+    return bytes;
+}
+
+QWidget *openWithDialog()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("OpenWithDialog") && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+/// A stand-in for the desktop portal's OpenURI: records the file and options of OpenFile.
+class FakePortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.OpenURI")
+public:
+    QStringList files;
+    QList<QVariantMap> options;
+
+public slots:
+    QDBusObjectPath OpenFile(const QString &, const QDBusUnixFileDescriptor &fd,
+                             const QVariantMap &opts)
+    {
+        files << QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd.fileDescriptor()));
+        options << opts;
+        return QDBusObjectPath("/org/freedesktop/portal/desktop/request/1_1/t");
+    }
+};
+
+class it_actions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void soundAlarmSoundsAndReplays();
+    void documentReachesItsApplication_data();
+    void documentReachesItsApplication();
+    void programRunsWithoutArguments();
+    void unassociatedFileOpensTheChooser();
+    void portalChoosesWhereItRuns();
+    void powerRequests_data();
+    void powerRequests();
+    void powerRequestLeavesBeforeTheEnd();
+
+private:
+    QString makeFile(const QString &name, const QByteArray &content);
+
+    QTemporaryDir m_dir;
+};
+
+void it_actions::initTestCase()
+{
+    for (const char *variable : {"PULSE_SERVER", "TESTDESK_RECORD_DIR", "TESTDESK_LOGIND_LOG"})
+        QVERIFY2(qEnvironmentVariableIsSet(variable),
+                 "run inside scripts/testdesk --x --pulse --logind --xdg");
+    QVERIFY(m_dir.isValid());
+
+    // An application that shows in choosers (the test desktop's own handlers do not), written
+    // before the desktop's application list is first read.
+    const QString applications =
+        qEnvironmentVariable("XDG_DATA_HOME") + QLatin1String("/applications");
+    QVERIFY(QDir().mkpath(applications));
+    QFile viewer(applications + QLatin1String("/wakemere-test-viewer.desktop"));
+    QVERIFY(viewer.open(QIODevice::WriteOnly));
+    viewer.write("[Desktop Entry]\nType=Application\nName=Test viewer\nExec="
+                 + qgetenv("TESTDESK_DIR") + "/bin/testdesk-document %f\n");
+}
+
+void it_actions::cleanup()
+{
+    while (QWidget *chooser = openWithDialog())
+        delete chooser;
+}
+
+QString it_actions::makeFile(const QString &name, const QByteArray &content)
+{
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void it_actions::soundAlarmSoundsAndReplays()
+{
+    const QString path = m_dir.filePath(QStringLiteral("it's a \"wake\" up; $now.wav"));
+    QCOMPARE(QProcess::execute(QStringLiteral("sox"),
+                               {QStringLiteral("-n"), path, QStringLiteral("synth"),
+                                QStringLiteral("5"), QStringLiteral("sine"),
+                                QStringLiteral("440"), QStringLiteral("vol"),
+                                QStringLiteral("0.5")}),
+             0);
+    SinkRecorder sink(qEnvironmentVariable("TESTDESK_SINK"));
+    QVERIFY(sink.start());
+    RealDesk desk;
+
+    desk.fire(PlaySound, path);
+    QVERIFY(desk.forms.activeFormIfLoaded()->isVisible());
+    QTest::qWait(400);
+    int from = sink.mark();
+    QTest::qWait(800);
+    QVERIFY2(sink.peak(from, sink.mark()) > 0.05, "the alarm was silent");
+
+    // Snooze for 0 minutes: silent at once, the same sound one tick later.
+    desk.forms.activeFormIfLoaded()->findChild<QPushButton *>("snooze")->click();
+    snzfrm *dialog = desk.forms.snoozeFormIfLoaded();
+    QTest::keyClicks(dialog->findChild<QLineEdit *>("Text1"), "0");
+    dialog->findChild<QPushButton *>("ok")->click();
+    QTest::qWait(400);
+    from = sink.mark();
+    QTest::qWait(500);
+    QVERIFY2(sink.peak(from, sink.mark()) < 0.002, "the snooze did not silence the alarm");
+
+    desk.tick(1);
+    QVERIFY(!desk.forms.activeFormIfLoaded());
+    QTest::qWait(400);
+    from = sink.mark();
+    QTest::qWait(800);
+    QVERIFY2(sink.peak(from, sink.mark()) > 0.05, "the end of the snooze was silent");
+    desk.mp1.stop();
+}
+
+void it_actions::documentReachesItsApplication_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("blanks") << "my notes for today.txt";
+    QTest::newRow("quotes") << "it's \"quoted\".txt";
+    QTest::newRow("shell characters") << "$HOME; rm -rf x & `id` | y.txt";
+    QTest::newRow("newline") << "two\nlines.txt";
+    QTest::newRow("leading dash") << "-rf.txt";
+    QTest::newRow("backslash escapes") << "tab\\tand\\nnewline.txt";
+    QTest::newRow("non-ASCII") << QString::fromUtf8("r\u00e9veil \u23f0.txt");
+}
+
+void it_actions::documentReachesItsApplication()
+{
+    QFETCH(QString, name);
+    const QString path = makeFile(name, "Take the bread out.\n");
+    RealDesk desk;
+    const int before = handlerCalls(QStringLiteral("document")).size();
+    desk.fire(OpenFile, path);
+    QTRY_COMPARE_WITH_TIMEOUT(handlerCalls(QStringLiteral("document")).size(), before + 1, 10000);
+    QCOMPARE(handlerCalls(QStringLiteral("document")).last(), QStringList{path});
+    QVERIFY(desk.forms.activeFormIfLoaded()->isVisible());
+    QVERIFY(!desk.snoozeEnabled());
+    QVERIFY(!openWithDialog());
+}
+
+void it_actions::programRunsWithoutArguments()
+{
+    const QString record = m_dir.filePath(QStringLiteral("program.log"));
+    const QString path = makeFile(QStringLiteral("-back up; $now 'daily'"),
+                                  "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$0\" >> '" + record.toUtf8()
+                                      + "'\n");
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    RealDesk desk;
+    desk.fire(RunProgram, path);
+    QTRY_COMPARE_WITH_TIMEOUT(contentsOf(record), QStringLiteral("0|%1\n").arg(path), 10000);
+    QVERIFY(handlerCalls(QStringLiteral("document")).isEmpty()
+            || !handlerCalls(QStringLiteral("document")).contains(QStringList{path}));
+}
+
+void it_actions::unassociatedFileOpensTheChooser()
+{
+    QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(
+        QStringLiteral("org.freedesktop.portal.Desktop")));
+    const QString path = makeFile(QStringLiteral("raw data; $1.bin"), unknownBytes());
+    RealDesk desk;
+    const int before = handlerCalls(QStringLiteral("document")).size();
+    desk.fire(OpenFile, path);
+    QTRY_VERIFY(openWithDialog());
+    QVERIFY(desk.forms.activeFormIfLoaded()->isVisible());
+    QCOMPARE(handlerCalls(QStringLiteral("document")).size(), before);
+
+    QWidget *chooser = openWithDialog();
+    auto *apps = chooser->findChild<QListWidget *>("apps");
+    QListWidgetItem *document = nullptr;
+    for (int i = 0; i < apps->count(); ++i) {
+        if (apps->item(i)->data(Qt::UserRole).toString()
+            == QLatin1String("wakemere-test-viewer.desktop"))
+            document = apps->item(i);
+    }
+    QVERIFY(document);
+    apps->setCurrentItem(document);
+    chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(handlerCalls(QStringLiteral("document")).size(), before + 1, 10000);
+    QCOMPARE(handlerCalls(QStringLiteral("document")).last(), QStringList{path});
+    QTRY_VERIFY(!openWithDialog());
+}
+
+void it_actions::portalChoosesWhereItRuns()
+{
+    QDBusConnection portalBus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("portal"));
+    FakePortal portal;
+    QVERIFY(portalBus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                                     QDBusConnection::ExportAllSlots));
+    QVERIFY(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+
+    const QString path = makeFile(QStringLiteral("more data \"x\".bin"), unknownBytes());
+    RealDesk desk;
+    desk.fire(OpenFile, path);
+    QTRY_COMPARE(portal.files, QStringList{path});
+    QCOMPARE(portal.options.first().value(QStringLiteral("ask")), QVariant(true));
+    QVERIFY(!openWithDialog());
+
+    portalBus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+}
+
+void it_actions::powerRequests_data()
+{
+    QTest::addColumn<qint16>("action");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("shutdown") << qint16(ShutdownWindows) << "PowerOff true";
+    QTest::newRow("restart") << qint16(RebootComputer) << "Reboot true";
+}
+
+void it_actions::powerRequests()
+{
+    QFETCH(qint16, action);
+    QFETCH(QString, call);
+    const int before = logindCalls().size();
+    RealDesk desk;
+    desk.fire(action, AlarmTable::NoFile);
+    desk.tick(60);
+    QTest::qWait(300);
+    QCOMPARE(logindCalls().size(), before);
+    desk.tick(1);
+    QCOMPARE(desk.lifecycle.quits, 1);
+    QTRY_COMPARE(logindCalls().size(), before + 1);
+    QCOMPARE(logindCalls().last(), call);
+}
+
+void it_actions::powerRequestLeavesBeforeTheEnd()
+{
+    const int before = logindCalls().size();
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QLatin1String(PowerOffAndQuit)});
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitCode(), 0);
+    QTRY_COMPARE(logindCalls().size(), before + 1);
+    QCOMPARE(logindCalls().last(), QString("PowerOff true"));
+}
+
+int main(int argc, char *argv[])
+{
+    // The child of powerRequestLeavesBeforeTheEnd: asks and ends at once, as the program does.
+    if (argc == 2 && qstrcmp(argv[1], PowerOffAndQuit) == 0) {
+        QCoreApplication app(argc, argv);
+        LogindPowerControl().powerOff();
+        return 0;
+    }
+    QApplication app(argc, argv);
+    it_actions test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "it_actions.moc"
