@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -383,11 +384,16 @@ void it_actions::powerRequestLeavesBeforeTheEnd()
 
 int main(int argc, char *argv[])
 {
-    // The child of powerRequestLeavesBeforeTheEnd: asks and ends at once, as the program does.
+    // The child of powerRequestLeavesBeforeTheEnd: asks and leaves its event loop at once, as
+    // the end of a shutdown countdown does.
     if (argc == 2 && qstrcmp(argv[1], PowerOffAndQuit) == 0) {
         QCoreApplication app(argc, argv);
-        LogindPowerControl().powerOff();
-        return 0;
+        LogindPowerControl power;
+        QTimer::singleShot(0, &app, [&power] {
+            power.powerOff();
+            QCoreApplication::exit(0);
+        });
+        return app.exec();
     }
     QApplication app(argc, argv);
     it_actions test;
