@@ -145,7 +145,8 @@ void tst_AlarmWindows::windowsAsDefined()
     activefrm *alarm = desk.ring();
     QCOMPARE(alarm->windowTitle(), QString("ALARM!"));
     QCOMPARE(alarm->minimumSize(), alarm->maximumSize());
-    QVERIFY(!(alarm->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(!(alarm->windowFlags()
+              & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(Desk::get<QPushButton>(alarm, "snooze")->text(), QString("Snoo&ze"));
     QCOMPARE(Desk::get<QPushButton>(alarm, "shutoff")->text(), QString("&Close"));
     QCOMPARE(Desk::get<QPushButton>(alarm, "exit")->text(), QString("E&xit Program"));

@@ -288,9 +288,9 @@ void it_actions::documentReachesItsApplication()
 void it_actions::programRunsWithoutArguments()
 {
     const QString record = m_dir.filePath(QStringLiteral("program.log"));
-    const QString path = makeFile(QStringLiteral("-back up; $now 'daily'"),
-                                  "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$0\" >> '" + record.toUtf8()
-                                      + "'\n");
+    const QByteArray script = "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$0\" >> '"
+                              + record.toUtf8() + "'\n";
+    const QString path = makeFile(QStringLiteral("-back up; $now 'daily'"), script);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     RealDesk desk;
     desk.fire(RunProgram, path);

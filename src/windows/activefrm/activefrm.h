@@ -25,7 +25,9 @@ public:
     void setCaption(const QString &text);
     /// Starts the countdown shown under the alarm text; Snooze is off while it runs.
     void startCountdown();
+    /// Greys out Snooze, for alarms that cannot be snoozed.
     void disableSnooze();
+    /// Makes Close usable.
     void enableClose();
 
 public slots:
