@@ -2,6 +2,7 @@
 #include "fakeclock.h"
 #include "fakedialogs.h"
 #include "fakelifecycle.h"
+#include "faketrayicon.h"
 #include "forms.h"
 #include "mainfrm.h"
 #include "services.h"
@@ -24,7 +25,8 @@ struct Fixture
     FakeClock clock;
     FakeDialogs dialogs;
     FakeLifecycle lifecycle;
-    Services services{table, clock, dialogs, lifecycle};
+    FakeTrayIcon trayIcon;
+    Services services{table, clock, dialogs, lifecycle, trayIcon};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

@@ -2,6 +2,7 @@
 #include "forms.h"
 #include "mainfrm.h"
 #include "qtlifecycle.h"
+#include "qttrayicon.h"
 #include "qtuserdialogs.h"
 #include "services.h"
 #include "systemclock.h"
@@ -23,7 +24,8 @@ int main(int argc, char *argv[])
     SystemClock clock;
     QtUserDialogs dialogs;
     QtLifecycle lifecycle;
-    Services services{table, clock, dialogs, lifecycle};
+    QtTrayIcon trayIcon;
+    Services services{table, clock, dialogs, lifecycle, trayIcon};
 
     Forms forms(services);
     forms.mainForm()->show();

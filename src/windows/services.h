@@ -3,6 +3,7 @@
 class AlarmTable;
 class Clock;
 class Lifecycle;
+class TrayIcon;
 class UserDialogs;
 
 /// What every window reaches: the shared alarm table and the platform backends.
@@ -13,4 +14,5 @@ struct Services
     Clock &clock;
     UserDialogs &dialogs;
     Lifecycle &lifecycle;
+    TrayIcon &trayIcon;
 };

@@ -17,6 +17,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class Tray;
 struct Services;
 
 /// The start-up window: picks, times, arms and disarms the five alarm slots, and owns the
@@ -44,6 +45,8 @@ public slots:
     void Command2_Click();
     void browse_Click();
     void mnuFileExit_Click();
+    void restore_Click();
+    void exit_Click();
     void mnuMessage_Click();
     void mnuVol_Click();
     void mnuHelpAbout_Click();
@@ -54,6 +57,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -66,11 +70,15 @@ private:
     void carryOut(const DueAlarm &alarm);
     void scheduleTick();
     void Form_Unload();
+    void Form_Resize();
+    void addTrayIcon();
+    void trayMissing();
 
     Forms &m_forms;
     Services &m_services;
     SecondTracker m_seconds;
     AlarmScanner m_scanner;
+    Tray *m_tray = nullptr;
 
     QTimer *Timer1 = nullptr;
     QFrame *Frame3 = nullptr;
