@@ -15,7 +15,9 @@ TEST=(
     xvfb x11-utils xdotool dbus dbus-x11 at-spi2-core
     python3-pyatspi python3-dbus python3-gi
     pulseaudio pulseaudio-utils trayer openbox faketime libfaketime sox
-    xdg-utils desktop-file-utils imagemagick
+    xdg-utils desktop-file-utils appstream imagemagick
+    # libFuzzer and the sanitizers for the fuzz targets
+    clang libclang-rt-14-dev
     # gio (gio open, gdbus) for the desktop harness and its self-test
     libglib2.0-bin
     # mimetype, which xdg-open's generic path uses to tell a file's type
@@ -46,11 +48,14 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "$0: not root and no sudo to install: ${missing[*]}" >&2; exit 1; }
-    exec sudo -- "$0" "$@"
+    if ! command -v sudo >/dev/null; then
+        echo "$0: not root and no sudo; missing: ${missing[*]}" >&2
+        exit 1
+    fi
+    exec sudo -- "$(readlink -f "$0")" "$@"
 fi
 
 echo "Installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq "${missing[@]}" >/dev/null
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}" >/dev/null

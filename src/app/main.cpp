@@ -1,10 +1,12 @@
 #include "alarmtable.h"
 #include "forms.h"
+#include "formutil.h"
 #include "mainfrm.h"
 #include "qtlifecycle.h"
 #include "qttrayicon.h"
 #include "qtuserdialogs.h"
 #include "services.h"
+#include "singleinstance.h"
 #include "systemclock.h"
 
 #include <QApplication>
@@ -16,9 +18,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Wakemere"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral("org.wakemere.Wakemere"));
+    QApplication::setWindowIcon(programIcon());
     // The main window may hide in the notification area while every other window is closed;
     // the program ends when no window is loaded any longer, which Forms decides.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(SingleInstance::defaultServerName());
+    if (!instance.claim())
+        return 0;
 
     AlarmTable table;
     SystemClock clock;
@@ -29,5 +36,12 @@ int main(int argc, char *argv[])
 
     Forms forms(services);
     forms.mainForm()->show();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &forms, [&forms] {
+        if (mainfrm *main = forms.mainFormIfLoaded()) {
+            main->showNormal();
+            main->raise();
+            main->activateWindow();
+        }
+    });
     return app.exec();
 }

@@ -34,3 +34,16 @@ void centreOnScreen(QWidget *window)
     window->move(area.x() + centredStart(area.width(), size.width()),
                  area.y() + centredStart(area.height(), size.height()));
 }
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/wakemere-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QPixmap picture(const QString &path, int size, const QWidget *shownOn)
+{
+    return QIcon(path).pixmap(QSize(size, size), shownOn->devicePixelRatioF());
+}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
+#include <QPixmap>
 #include <QRect>
 
 class QWidget;
@@ -23,3 +25,9 @@ int centredStart(int screenLength, int windowLength);
 
 /// Centres a top-level window on its screen.
 void centreOnScreen(QWidget *window);
+
+/// The program's icon at every size the desktop may ask for.
+QIcon programIcon();
+
+/// A picture of the resources at its size in pixels, sharp on high-DPI screens.
+QPixmap picture(const QString &path, int size, const QWidget *shownOn);

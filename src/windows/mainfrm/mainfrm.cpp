@@ -102,6 +102,7 @@ mainfrm::mainfrm(Forms &forms, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(tr("Wakemere"));
+    setWindowIcon(programIcon());
     createWidgets();
     createMenus();
     createConnections();
@@ -142,6 +143,7 @@ void mainfrm::createWidgets()
     Text1->setFont(dialogFont(12));
     Text1->setAccessibleName(tr("File"));
     Image2 = place<QLabel>(Frame2, "Image2", 720, 360, 480, 480);
+    Image2->setPixmap(picture(QStringLiteral(":/pictures/folder-search-32.png"), 32, this));
 
     Frame1 = frame(client, "Frame1", 360, 720, 7575, 1215);
     Frame1->setAutoFillBackground(true);
@@ -159,6 +161,7 @@ void mainfrm::createWidgets()
     Option1->setFont(dialogFont(9.75));
     hourtb = timeBox(Frame1, "hourtb", tr("Hour"), 1560);
     Image1 = place<QLabel>(Frame1, "Image1", 720, 480, 480, 480);
+    Image1->setPixmap(picture(QStringLiteral(":/pictures/clock16.png"), 32, this));
     Label3 = label(Frame1, "Label3", QStringLiteral(":"), 4200, 480, 375, 615);
     Label3->setFont(dialogFont(24, true));
     Label1 = label(Frame1, "Label1", QStringLiteral(":"), 2640, 480, 495, 615);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+/// Keeps one copy of the program per user session: a later start asks the running copy to show
+/// its main window and then gives up, so no alarm is armed twice.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    /// The socket lives at serverName: a path, or a bare name in the runtime folder.
+    explicit SingleInstance(const QString &serverName, QObject *parent = nullptr);
+
+    /// True when this is the first copy, which now listens for later ones; false when another
+    /// copy runs and was asked to show itself.
+    bool claim();
+
+    /// The default server name: the user's runtime folder, or /tmp with the user's id.
+    static QString defaultServerName();
+
+signals:
+    /// A later copy was started.
+    void activationRequested();
+
+private:
+    bool askRunningCopy();
+
+    QString m_serverName;
+    QLocalServer *m_server = nullptr;
+};
