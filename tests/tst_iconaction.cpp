@@ -56,19 +56,22 @@ void tst_iconaction::mouseEvents()
 void tst_iconaction::pictureNeverEmpty_data()
 {
     QTest::addColumn<QIcon>("windowIcon");
+    QTest::addColumn<bool>("windowIconUsed");
     QPixmap blue(32, 32);
     blue.fill(Qt::blue);
-    QTest::newRow("window without an icon") << QIcon();
-    QTest::newRow("window with an icon") << QIcon(blue);
+    QTest::newRow("window without an icon") << QIcon() << false;
+    QTest::newRow("window with an icon") << QIcon(blue) << true;
 }
 
 void tst_iconaction::pictureNeverEmpty()
 {
     QFETCH(QIcon, windowIcon);
-    const QIcon picture = trayPicture(windowIcon);
-    const QImage image = picture.pixmap(32, 32).toImage();
+    QFETCH(bool, windowIconUsed);
+    const QImage image = trayPicture(windowIcon).pixmap(32, 32).toImage();
     QVERIFY(!image.isNull());
-    QVERIFY(image.pixelColor(16, 16).alpha() > 0);
+    const QColor centre = image.pixelColor(16, 16);
+    QVERIFY(centre.alpha() > 0);
+    QCOMPARE(centre == QColor(Qt::blue), windowIconUsed);
 }
 
 QTEST_MAIN(tst_iconaction)
