@@ -3,6 +3,8 @@
 #include "fakedialogs.h"
 #include "fakelifecycle.h"
 #include "faketrayicon.h"
+#include "fakeurlopener.h"
+#include "fakevolume.h"
 #include "forms.h"
 #include "mainfrm.h"
 #include "services.h"
@@ -25,8 +27,10 @@ struct Fixture
     FakeClock clock;
     FakeDialogs dialogs;
     FakeLifecycle lifecycle;
+    FakeVolume volume;
+    FakeUrlOpener urls;
     FakeTrayIcon trayIcon;
-    Services services{table, clock, dialogs, lifecycle, trayIcon};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

@@ -59,6 +59,12 @@ void tst_NumText::toNumber_data()
     QTest::newRow("digit and letter") << "C" << "1a" << false << 0.0;
     QTest::newRow("infinity is no number") << "C" << "inf" << false << 0.0;
     QTest::newRow("nan is no number") << "C" << "nan" << false << 0.0;
+    QTest::newRow("point after a blank") << "C" << "5\t." << false << 0.0;
+    QTest::newRow("two points") << "C" << "-.2." << false << 0.0;
+    QTest::newRow("point after an exponent") << "C" << "-2e9." << false << 0.0;
+    QTest::newRow("grouping is refused") << "C" << "32,767" << false << 0.0;
+    QTest::newRow("too small to hold") << "C" << "1e-400" << false << 0.0;
+    QTest::newRow("german point groups, refused") << "de_DE" << "1.5" << false << 0.0;
     QTest::newRow("german comma") << "de_DE" << ",5" << true << 0.5;
     QTest::newRow("german decimal") << "de_DE" << "1,5" << true << 1.5;
 }

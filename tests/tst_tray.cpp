@@ -1,11 +1,6 @@
-#include "alarmtable.h"
-#include "fakeclock.h"
-#include "fakedialogs.h"
-#include "fakelifecycle.h"
-#include "faketrayicon.h"
+#include "fakeservices.h"
 #include "forms.h"
 #include "mainfrm.h"
-#include "services.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,14 +11,8 @@
 namespace {
 
 /// A main window on fakes, loaded and shown, with or without a notification area.
-struct Fixture
+struct Fixture : FakeServices
 {
-    AlarmTable table;
-    FakeClock clock;
-    FakeDialogs dialogs;
-    FakeLifecycle lifecycle;
-    FakeTrayIcon trayIcon;
-    Services services{table, clock, dialogs, lifecycle, trayIcon};
     Forms forms{services};
     QPointer<mainfrm> main;
 

@@ -1,4 +1,5 @@
 #include "alarmtable.h"
+#include "desktopurlopener.h"
 #include "forms.h"
 #include "formutil.h"
 #include "mainfrm.h"
@@ -8,6 +9,7 @@
 #include "services.h"
 #include "singleinstance.h"
 #include "systemclock.h"
+#include "systemvolume.h"
 
 #include <QApplication>
 
@@ -31,8 +33,10 @@ int main(int argc, char *argv[])
     SystemClock clock;
     QtUserDialogs dialogs;
     QtLifecycle lifecycle;
+    SystemVolume volume;
+    DesktopUrlOpener urls;
     QtTrayIcon trayIcon;
-    Services services{table, clock, dialogs, lifecycle, trayIcon};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon};
 
     Forms forms(services);
     forms.mainForm()->show();

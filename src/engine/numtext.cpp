@@ -1,6 +1,7 @@
 #include "numtext.h"
 
-#include <algorithm>
+#include <QRegularExpression>
+
 #include <cmath>
 
 QString numStr(qint64 n)
@@ -22,19 +23,20 @@ QString trimmedNum(qint64 n)
 std::optional<double> toNumber(const QString &text, const QLocale &locale)
 {
     QString s = text.trimmed();
-    if (!std::any_of(s.cbegin(), s.cend(), [](QChar c) { return c.isDigit(); }))
-        return std::nullopt;
     // People type ".5", "-.5" and "1." and expect them to read as numbers.
-    const QString dot = locale.decimalPoint();
-    if (s.startsWith(dot))
-        s.prepend(QLatin1Char('0'));
-    else if ((s.startsWith(QLatin1Char('-')) || s.startsWith(QLatin1Char('+')))
-             && s.mid(1).startsWith(dot))
-        s.insert(1, QLatin1Char('0'));
-    if (s.endsWith(dot) && s.size() > dot.size())
-        s.chop(dot.size());
+    const QString dot = QRegularExpression::escape(locale.decimalPoint());
+    const QRegularExpression leadingPoint(QStringLiteral("^[+-]?") + dot + QStringLiteral("[0-9]"));
+    const QRegularExpression trailingPoint(QStringLiteral("^[+-]?[0-9]+") + dot + QLatin1Char('$'));
+    if (leadingPoint.match(s).hasMatch())
+        s.insert(s.indexOf(locale.decimalPoint()), QLatin1Char('0'));
+    else if (trailingPoint.match(s).hasMatch())
+        s.chop(locale.decimalPoint().size());
+
+    // Grouping is refused: "1.5" must not read as 15 where the point groups thousands.
+    QLocale strict = locale;
+    strict.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = locale.toDouble(s, &ok);
+    const double value = strict.toDouble(s, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;

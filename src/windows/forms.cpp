@@ -1,7 +1,9 @@
 #include "forms.h"
 
+#include "aboutfrm.h"
 #include "lifecycle.h"
 #include "mainfrm.h"
+#include "volfrm.h"
 
 Forms::Forms(Services &services, QObject *parent)
     : QObject(parent)
@@ -19,6 +21,36 @@ mainfrm *Forms::mainForm()
         m_main->Form_Load();
     }
     return m_main;
+}
+
+volfrm *Forms::volumeForm()
+{
+    if (!m_volume) {
+        m_volume = new volfrm(m_services);
+        watch(m_volume);
+        m_volume->Form_Load();
+    }
+    return m_volume;
+}
+
+aboutfrm *Forms::aboutForm()
+{
+    if (!m_about) {
+        m_about = new aboutfrm(m_services);
+        watch(m_about);
+        m_about->Form_Load();
+    }
+    return m_about;
+}
+
+volfrm *Forms::volumeFormIfLoaded() const
+{
+    return m_volume;
+}
+
+aboutfrm *Forms::aboutFormIfLoaded() const
+{
+    return m_about;
 }
 
 void Forms::watch(QWidget *form)

@@ -6,7 +6,9 @@
 #include <QPointer>
 
 class QWidget;
+class aboutfrm;
 class mainfrm;
+class volfrm;
 
 /// The program's windows: one instance each, created and loaded on first use and destroyed
 /// when unloaded. The program ends when no window is loaded any longer.
@@ -21,6 +23,14 @@ public:
     /// The main window, created and loaded on first call; null once it was unloaded.
     mainfrm *mainForm();
     mainfrm *mainFormIfLoaded() const { return m_main; }
+
+    /// The volume dialog, created and loaded on first call.
+    volfrm *volumeForm();
+    volfrm *volumeFormIfLoaded() const;
+
+    /// The about box, created and loaded on first call.
+    aboutfrm *aboutForm();
+    aboutfrm *aboutFormIfLoaded() const;
 
     /// Ends the program at once, without running any window's closing handlers; the
     /// notification-area icon is taken away first (ending()).
@@ -37,5 +47,7 @@ private:
     Services &m_services;
     QPointer<mainfrm> m_main;
     bool m_mainUnloaded = false;
+    QPointer<volfrm> m_volume;
+    QPointer<aboutfrm> m_about;
     int m_loaded = 0;
 };

@@ -47,3 +47,10 @@ QPixmap picture(const QString &path, int size, const QWidget *shownOn)
 {
     return QIcon(path).pixmap(QSize(size, size), shownOn->devicePixelRatioF());
 }
+
+void bringForward(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -31,3 +31,6 @@ QIcon programIcon();
 
 /// A picture of the resources at its size in pixels, sharp on high-DPI screens.
 QPixmap picture(const QString &path, int size, const QWidget *shownOn);
+
+/// Shows a modeless window, or brings it to the front when it is open already.
+void bringForward(QWidget *window);

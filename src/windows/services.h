@@ -4,7 +4,9 @@ class AlarmTable;
 class Clock;
 class Lifecycle;
 class TrayIcon;
+class UrlOpener;
 class UserDialogs;
+class VolumeControl;
 
 /// What every window reaches: the shared alarm table and the platform backends.
 /// src/app passes the real ones, tests pass fakes.
@@ -14,5 +16,7 @@ struct Services
     Clock &clock;
     UserDialogs &dialogs;
     Lifecycle &lifecycle;
+    VolumeControl &volume;
+    UrlOpener &urls;
     TrayIcon &trayIcon;
 };

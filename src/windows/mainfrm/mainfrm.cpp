@@ -1,5 +1,6 @@
 #include "mainfrm.h"
 
+#include "aboutfrm.h"
 #include "alarmtable.h"
 #include "clock.h"
 #include "forms.h"
@@ -9,6 +10,7 @@
 #include "tray.h"
 #include "traypicture.h"
 #include "userdialogs.h"
+#include "volfrm.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -193,6 +195,9 @@ void mainfrm::createWidgets()
     // The menu shortcuts belong to the whole window, also while a text box has the focus.
     for (QLineEdit *edit : client->findChildren<QLineEdit *>())
         edit->installEventFilter(this);
+    // An editable list hands the keys to its text box directly, past that box's filter.
+    for (QComboBox *list : client->findChildren<QComboBox *>())
+        list->installEventFilter(this);
 }
 
 void mainfrm::createMenus()
@@ -459,10 +464,12 @@ void mainfrm::mnuMessage_Click()
 
 void mainfrm::mnuVol_Click()
 {
+    bringForward(m_forms.volumeForm());
 }
 
 void mainfrm::mnuHelpAbout_Click()
 {
+    bringForward(m_forms.aboutForm());
 }
 
 void mainfrm::Form_Unload()

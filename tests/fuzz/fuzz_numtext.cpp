@@ -1,0 +1,113 @@
+// libFuzzer target: the text-to-number conversion and the time checks against a plain
+// reference parser for the C locale. Any disagreement aborts with both results.
+#include "numtext.h"
+#include "timeentry.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// Blanks, an optional sign, digits with at most one point (at least one digit), an optional
+// exponent, blanks. Anything else is not a number.
+std::optional<double> reference(const std::string &text)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && isBlank(text[b]))
+        ++b;
+    while (e > b && isBlank(text[e - 1]))
+        --e;
+    const std::string s = text.substr(b, e - b);
+    size_t i = 0, digits = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+        ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        size_t j = i + 1, expDigits = 0;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            ++j;
+        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
+            ++j, ++expDigits;
+        if (expDigits == 0)
+            return std::nullopt;
+        i = j;
+    }
+    if (i != s.size())
+        return std::nullopt;
+    // Too large or too small to hold is no number either.
+    errno = 0;
+    const double value = std::strtod(s.c_str(), nullptr);
+    if (errno == ERANGE || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+[[noreturn]] void disagree(const char *what, const std::string &text)
+{
+    std::fprintf(stderr, "disagreement in %s for \"%s\"\n", what, text.c_str());
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char *>(data), size);
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
+            return 0;   // the reference speaks ASCII only
+    }
+    const QString qtext = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    const QLocale c = QLocale::c();
+
+    const auto got = toNumber(qtext, c);
+    const auto want = reference(text);
+    if (got.has_value() != want.has_value() || (got && *got != *want))
+        disagree("toNumber", text);
+
+    const auto whole = toInt16(qtext, c);
+    if (want) {
+        const double r = roundHalfEven(*want);
+        const bool fits = r >= -32768 && r <= 32767;
+        if (whole.has_value() != fits || (whole && *whole != r))
+            disagree("toInt16", text);
+        if (std::abs(r - *want) > 0.5)
+            disagree("roundHalfEven", text);
+    } else if (whole) {
+        disagree("toInt16 of no number", text);
+    }
+
+    const struct
+    {
+        TimeBox box;
+        double high;
+    } boxes[] = {{TimeBox::Hour, 12}, {TimeBox::Minute, 59}, {TimeBox::Second, 59}};
+    for (const auto &box : boxes) {
+        const bool refused = typingError(box.box, qtext, c).has_value();
+        if (refused != (want && *want > box.high))
+            disagree("typingError", text);
+    }
+
+    const TimeCheck check = checkAlarmTime(qtext, qtext, qtext, c);
+    const bool accepted = whole && *whole >= 1 && *whole <= 12;
+    if (check.time.has_value() != accepted)
+        disagree("checkAlarmTime", text);
+    return 0;
+}

@@ -1,0 +1,167 @@
+#include "aboutfrm.h"
+#include "alarmtable.h"
+#include "desktopurlopener.h"
+#include "fakeclock.h"
+#include "fakedialogs.h"
+#include "fakelifecycle.h"
+#include "faketrayicon.h"
+#include "forms.h"
+#include "mainfrm.h"
+#include "services.h"
+#include "systemvolume.h"
+#include "volfrm.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QTest>
+
+#include <cmath>
+
+// Run on the virtual test desktop (scripts/testdesk), one function per desktop:
+//   --pulse          volumeReachesTheSink
+//   (nothing)        noSoundServerStaysQuiet
+//   --x --xdg        addressReachesTheMailProgram
+
+namespace {
+
+/// The dialogs with the real volume and link backends; clock and boxes stay fakes.
+struct Desk
+{
+    AlarmTable table;
+    FakeClock clock;
+    FakeDialogs dialogs;
+    FakeLifecycle lifecycle;
+    SystemVolume volume;
+    DesktopUrlOpener urls;
+    FakeTrayIcon trayIcon;
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon};
+    Forms forms{services};
+};
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+/// The raw volume of each channel of the test sink, as pactl reports it.
+QList<int> sinkVolume()
+{
+    const QString out = run(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"),
+                                                      qEnvironmentVariable("TESTDESK_SINK")});
+    QList<int> channels;
+    static const QRegularExpression raw(QStringLiteral(":\\s*(\\d+)\\s*/"));
+    for (auto it = raw.globalMatch(out.section(QLatin1Char('\n'), 0, 0)); it.hasNext();)
+        channels << it.next().captured(1).toInt();
+    return channels;
+}
+
+bool near(const QList<int> &channels, int expected)
+{
+    return channels.size() == 2 && std::abs(channels[0] - expected) <= 1
+           && std::abs(channels[1] - expected) <= 1;
+}
+
+QStringList mailRecords()
+{
+    QFile log(qEnvironmentVariable("TESTDESK_RECORD_DIR") + QStringLiteral("/mailto.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class it_dialogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void volumeReachesTheSink_data();
+    void volumeReachesTheSink();
+    void noSoundServerStaysQuiet();
+    void addressReachesTheMailProgram();
+};
+
+void it_dialogs::volumeReachesTheSink_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("expected");
+    // The server's raw scale is cubic: 65536 * cbrt(channel / 0xFFFF), worked out by hand.
+    QTest::newRow("0 mutes") << 0 << 0;
+    QTest::newRow("3 is 0x1FFF") << 3 << 32767;
+    QTest::newRow("5 is 0x7FFF") << 5 << 52016;
+    QTest::newRow("10 is full") << 10 << 65536;
+}
+
+void it_dialogs::volumeReachesTheSink()
+{
+    QFETCH(int, position);
+    QFETCH(int, expected);
+    QVERIFY2(!qEnvironmentVariableIsEmpty("TESTDESK_SINK"), "needs testdesk --pulse");
+    // Start from a volume no row expects, so that a stale value cannot pass.
+    run(QStringLiteral("pactl"), {QStringLiteral("set-sink-volume"),
+                                  qEnvironmentVariable("TESTDESK_SINK"), QStringLiteral("12345")});
+    QTRY_VERIFY(near(sinkVolume(), 12345));
+
+    Desk desk;
+    QPointer<volfrm> dialog = desk.forms.volumeForm();
+    dialog->show();
+    dialog->findChild<QSlider *>(QStringLiteral("vol"))->setValue(position);
+    dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QCOMPARE(desk.table.volLevel, qint16(position));
+    QTRY_VERIFY2(near(sinkVolume(), expected),
+                 qPrintable(QStringLiteral("sink volume: %1").arg(
+                     run(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"),
+                                                   qEnvironmentVariable("TESTDESK_SINK")}))));
+}
+
+void it_dialogs::noSoundServerStaysQuiet()
+{
+    QVERIFY2(qEnvironmentVariableIsEmpty("PULSE_SERVER"), "run without testdesk --pulse");
+    Desk desk;
+    QPointer<volfrm> dialog = desk.forms.volumeForm();
+    dialog->show();
+    dialog->findChild<QSlider *>(QStringLiteral("vol"))->setValue(4);
+    dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QCOMPARE(desk.table.volLevel, qint16(4));
+    QTRY_VERIFY(dialog.isNull());
+    QVERIFY(desk.dialogs.errors.isEmpty());
+    // Leaving the scope waits for the attempt to finish; a hang would stop the test here.
+}
+
+void it_dialogs::addressReachesTheMailProgram()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("TESTDESK_RECORD_DIR"), "needs testdesk --x --xdg");
+    Desk desk;
+    QPointer<aboutfrm> box = desk.forms.aboutForm();
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box));
+    QWidget *address = box->findChild<QWidget *>(QStringLiteral("Label4"));
+    const QPoint target = address->mapToGlobal(address->rect().center());
+
+    // A real click of the X server's pointer, as a user makes it.
+    const QStringList click = {QStringLiteral("mousemove"), QString::number(target.x()),
+                               QString::number(target.y()), QStringLiteral("click"),
+                               QStringLiteral("1")};
+    QVERIFY(QProcess::execute(QStringLiteral("xdotool"), click) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(mailRecords(),
+                              QStringList{QStringLiteral("[\"mailto:wakemere@example.com\"]")},
+                              10000);
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+
+    // Each click is one more request.
+    QVERIFY(QProcess::execute(QStringLiteral("xdotool"), click.mid(3)) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(mailRecords().size(), 2, 10000);
+    QCOMPARE(mailRecords().last(), QStringLiteral("[\"mailto:wakemere@example.com\"]"));
+    delete box;
+}
+
+QTEST_MAIN(it_dialogs)
+#include "it_dialogs.moc"
