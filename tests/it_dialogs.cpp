@@ -7,6 +7,7 @@
 #include "fakeopener.h"
 #include "fakepowercontrol.h"
 #include "fakesoundplayer.h"
+#include "faketrayicon.h"
 #include "forms.h"
 #include "mainfrm.h"
 #include "mediaplayer.h"
@@ -39,11 +40,12 @@ struct Desk
     FakeLifecycle lifecycle;
     SystemVolume volume;
     DesktopUrlOpener urls;
+    FakeTrayIcon trayIcon;
     FakeSoundPlayer sound;
     MediaPlayer mp1{sound};
     FakeOpener opener;
     FakePowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
     Forms forms{services};
 };
 

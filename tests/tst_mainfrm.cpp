@@ -5,6 +5,7 @@
 #include "fakeopener.h"
 #include "fakepowercontrol.h"
 #include "fakesoundplayer.h"
+#include "faketrayicon.h"
 #include "fakeurlopener.h"
 #include "fakevolume.h"
 #include "forms.h"
@@ -32,11 +33,12 @@ struct Fixture
     FakeLifecycle lifecycle;
     FakeVolume volume;
     FakeUrlOpener urls;
+    FakeTrayIcon trayIcon;
     FakeSoundPlayer sound;
     MediaPlayer mp1{sound};
     FakeOpener opener;
     FakePowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

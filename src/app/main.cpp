@@ -8,6 +8,7 @@
 #include "mediaplayer.h"
 #include "qtlifecycle.h"
 #include "qtsoundplayer.h"
+#include "qttrayicon.h"
 #include "qtuserdialogs.h"
 #include "services.h"
 #include "singleinstance.h"
@@ -38,11 +39,12 @@ int main(int argc, char *argv[])
     QtLifecycle lifecycle;
     SystemVolume volume;
     DesktopUrlOpener urls;
+    QtTrayIcon trayIcon;
     QtSoundPlayer sound;
     MediaPlayer mp1(sound);
     DesktopOpener opener;
     LogindPowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
 
     Forms forms(services);
     forms.mainForm()->show();

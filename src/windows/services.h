@@ -6,6 +6,7 @@ class Lifecycle;
 class MediaPlayer;
 class Opener;
 class PowerControl;
+class TrayIcon;
 class UrlOpener;
 class UserDialogs;
 class VolumeControl;
@@ -20,6 +21,7 @@ struct Services
     Lifecycle &lifecycle;
     VolumeControl &volume;
     UrlOpener &urls;
+    TrayIcon &trayIcon;
     MediaPlayer &mp1;       // the program's one media player, shared by every window
     Opener &opener;
     PowerControl &power;

@@ -7,6 +7,7 @@
 #include "fakeopener.h"
 #include "fakepowercontrol.h"
 #include "fakesoundplayer.h"
+#include "faketrayicon.h"
 #include "fakeurlopener.h"
 #include "fakevolume.h"
 #include "mediaplayer.h"
@@ -21,9 +22,10 @@ struct FakeServices
     FakeLifecycle lifecycle;
     FakeVolume volume;
     FakeUrlOpener urls;
+    FakeTrayIcon trayIcon;
     FakeSoundPlayer sound;
     MediaPlayer mp1{sound};
     FakeOpener opener;
     FakePowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
 };

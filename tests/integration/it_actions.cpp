@@ -4,6 +4,7 @@
 #include "fakeclock.h"
 #include "fakedialogs.h"
 #include "fakelifecycle.h"
+#include "faketrayicon.h"
 #include "fakeurlopener.h"
 #include "fakevolume.h"
 #include "forms.h"
@@ -51,11 +52,13 @@ struct RealDesk
     FakeLifecycle lifecycle;
     FakeVolume volume;
     FakeUrlOpener urls;
+    FakeTrayIcon trayIcon;
     QtSoundPlayer sound;
     MediaPlayer mp1{sound};
     DesktopOpener opener;
     LogindPowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, mp1, opener, power};
+    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener,
+                      power};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

@@ -11,6 +11,8 @@
 #include "numtext.h"
 #include "openorrun.h"
 #include "services.h"
+#include "tray.h"
+#include "traypicture.h"
 #include "userdialogs.h"
 #include "volfrm.h"
 
@@ -258,6 +260,8 @@ void mainfrm::createConnections()
     connect(Combo1, &QComboBox::activated, this, &mainfrm::Combo1_Click);
     connect(browse, &QPushButton::clicked, this, &mainfrm::browse_Click);
     connect(mnuFileExit, &QAction::triggered, this, &mainfrm::mnuFileExit_Click);
+    connect(restore, &QAction::triggered, this, &mainfrm::restore_Click);
+    connect(exit, &QAction::triggered, this, &mainfrm::exit_Click);
     connect(mnuMessage, &QAction::triggered, this, &mainfrm::mnuMessage_Click);
     connect(mnuVol, &QAction::triggered, this, &mainfrm::mnuVol_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &mainfrm::mnuHelpAbout_Click);
@@ -276,6 +280,17 @@ void mainfrm::Form_Load()
     Option1->setChecked(true);
     setStatusLbl(tr("Wakemere v2.0 - Pellory Inc"));
     Combo2->setFocus();
+    addTrayIcon();
+}
+
+void mainfrm::addTrayIcon()
+{
+    m_tray = new Tray(m_services.trayIcon, mnu, this);
+    connect(m_tray, &Tray::restoreRequested, this, &mainfrm::restore_Click);
+    connect(m_tray, &Tray::missing, this, &mainfrm::trayMissing);
+    // Ending the program at once runs no unload handling, yet the icon must go.
+    connect(&m_forms, &Forms::ending, m_tray, &Tray::remove);
+    m_tray->add(trayPicture(windowIcon()), tr("Wakemere v1.0"));
 }
 
 void mainfrm::fillCombos()
@@ -537,6 +552,21 @@ void mainfrm::browse_Click()
 
 void mainfrm::mnuFileExit_Click()
 {
+    exit_Click();
+}
+
+void mainfrm::restore_Click()
+{
+    // The state goes first: a window shown while still minimised would come back as an icon.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void mainfrm::exit_Click()
+{
+    Form_Unload();
     close();
 }
 
@@ -557,12 +587,40 @@ void mainfrm::mnuHelpAbout_Click()
 
 void mainfrm::Form_Unload()
 {
+    if (m_tray)
+        m_tray->remove();
+}
+
+void mainfrm::Form_Resize()
+{
+    // Hidden only where the icon can bring it back; without a tray the window stays on the
+    // task bar. Hidden after the state change is through, and only if it still holds.
+    if (!isMinimized() || !m_tray || !m_tray->isShown())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (isMinimized() && m_tray->isShown())
+            hide();
+    });
+}
+
+void mainfrm::trayMissing()
+{
+    // A window hidden in a tray that went away goes back to the task bar, still minimised.
+    if (isHidden() && isMinimized())
+        showMinimized();
 }
 
 void mainfrm::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
     event->accept();
+}
+
+void mainfrm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
 }
 
 bool mainfrm::eventFilter(QObject *watched, QEvent *event)

@@ -17,6 +17,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class Tray;
 struct Services;
 
 /// The start-up window: picks, times, arms and disarms the five alarm slots, and owns the
@@ -48,6 +49,8 @@ public slots:
     void Combo1_Click(int index);
     void browse_Click();
     void mnuFileExit_Click();
+    void restore_Click();
+    void exit_Click();
     void mnuMessage_Click();
     void mnuVol_Click();
     void mnuHelpAbout_Click();
@@ -58,6 +61,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -74,11 +78,15 @@ private:
     void setFileControlsVisible(bool visible);
     void scheduleTick();
     void Form_Unload();
+    void Form_Resize();
+    void addTrayIcon();
+    void trayMissing();
 
     Forms &m_forms;
     Services &m_services;
     SecondTracker m_seconds;
     AlarmScanner m_scanner;
+    Tray *m_tray = nullptr;
 
     QTimer *Timer1 = nullptr;
     QFrame *Frame3 = nullptr;

@@ -1,0 +1,249 @@
+#include "fakeservices.h"
+#include "forms.h"
+#include "mainfrm.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+/// A main window on fakes, loaded and shown, with or without a notification area.
+struct Fixture : FakeServices
+{
+    Forms forms{services};
+    QPointer<mainfrm> main;
+
+    explicit Fixture(bool trayAvailable = true)
+    {
+        trayIcon.available = trayAvailable;
+        main = forms.mainForm();
+        main->show();
+        if (!QTest::qWaitForWindowExposed(main))
+            qFatal("main window not shown");
+    }
+    ~Fixture() { delete main; }
+
+    QAction *action(const QString &name) const { return main->findChild<QAction *>(name); }
+    QMenu *mnu() const { return main->findChild<QMenu *>(QStringLiteral("mnu")); }
+    void minimise() { main->setWindowState(main->windowState() | Qt::WindowMinimized); }
+    bool hideInTray()
+    {
+        minimise();
+        return QTest::qWaitFor([this] { return main->isHidden(); });
+    }
+};
+
+} // namespace
+
+class tst_tray : public QObject
+{
+    Q_OBJECT
+private slots:
+    void iconAddedAtLoad();
+    void menuEntries();
+    void iconEvents_data();
+    void iconEvents();
+    void restoreBringsWindowBack_data();
+    void restoreBringsWindowBack();
+    void minimiseHidesOnlyWithTray_data();
+    void minimiseHidesOnlyWithTray();
+    void trayAppearingLaterIsUsed();
+    void trayGoingAwayBringsWindowBack();
+    void everyEndRemovesIcon_data();
+    void everyEndRemovesIcon();
+};
+
+void tst_tray::iconAddedAtLoad()
+{
+    Fixture f;
+    QCOMPARE(f.trayIcon.shows, 1);
+    QVERIFY(f.trayIcon.isShown());
+    QCOMPARE(f.trayIcon.tip, QString("Wakemere v1.0"));
+    QVERIFY(!f.trayIcon.picture.pixmap(32, 32).isNull());
+    QCOMPARE(f.trayIcon.menu, f.mnu());
+}
+
+void tst_tray::menuEntries()
+{
+    Fixture f;
+    QStringList texts;
+    QStringList names;
+    for (const QAction *entry : f.mnu()->actions()) {
+        texts << entry->text();
+        names << entry->objectName();
+    }
+    QCOMPARE(texts, QStringList({"Restore", "Exit"}));
+    QCOMPARE(names, QStringList({"restore", "exit"}));
+    QVERIFY(!f.main->menuBar()->actions().contains(f.mnu()->menuAction()));
+}
+
+void tst_tray::iconEvents_data()
+{
+    using E = TrayIconEvent;
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("overIcon");
+    QTest::addColumn<bool>("restores");
+    QTest::addColumn<bool>("opensMenu");
+    QTest::newRow("left release") << int(E::Release) << Qt::LeftButton << true << true << false;
+    QTest::newRow("left double-click") << int(E::DoubleClick) << Qt::LeftButton << true << true
+                                       << false;
+    QTest::newRow("right release") << int(E::Release) << Qt::RightButton << true << false << true;
+    QTest::newRow("hover") << int(E::Move) << Qt::NoButton << true << false << false;
+    QTest::newRow("left press") << int(E::Press) << Qt::LeftButton << true << false << false;
+    QTest::newRow("right press") << int(E::Press) << Qt::RightButton << true << false << false;
+    QTest::newRow("middle release") << int(E::Release) << Qt::MiddleButton << true << false
+                                    << false;
+    QTest::newRow("left released off the icon") << int(E::Release) << Qt::LeftButton << false
+                                                << false << false;
+}
+
+void tst_tray::iconEvents()
+{
+    QFETCH(int, kind);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, overIcon);
+    QFETCH(bool, restores);
+    QFETCH(bool, opensMenu);
+    Fixture f;
+    QVERIFY(f.hideInTray());
+
+    f.trayIcon.send(TrayIconEvent::Kind(kind), button, QPoint(1260, 10), overIcon);
+    QCOMPARE(f.main->isVisible(), restores);
+    QCOMPARE(f.main->isMinimized(), !restores);
+    QCOMPARE(f.trayIcon.popUps.size(), opensMenu ? 1 : 0);
+    if (opensMenu) {
+        QCOMPARE(f.trayIcon.popUps.first().menu, f.mnu());
+        QCOMPARE(f.trayIcon.popUps.first().pos, QPoint(1260, 10));
+    }
+}
+
+void tst_tray::restoreBringsWindowBack_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("icon click, hidden in the tray") << false << true;
+    QTest::newRow("menu Restore, hidden in the tray") << true << true;
+    QTest::newRow("icon click, behind another window") << false << false;
+    QTest::newRow("menu Restore, behind another window") << true << false;
+}
+
+void tst_tray::restoreBringsWindowBack()
+{
+    QFETCH(bool, fromMenu);
+    QFETCH(bool, hidden);
+    Fixture f;
+    f.main->move(150, 120);
+    const QRect place = f.main->geometry();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    if (hidden)
+        QVERIFY(f.hideInTray());
+
+    if (fromMenu)
+        f.action("restore")->trigger();
+    else
+        f.trayIcon.send(TrayIconEvent::Release, Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(f.main));
+    QVERIFY(!f.main->isMinimized());
+    QCOMPARE(f.main->geometry(), place);
+    QVERIFY(f.trayIcon.isShown());
+}
+
+void tst_tray::minimiseHidesOnlyWithTray_data()
+{
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::newRow("with a tray: hidden in it") << true;
+    QTest::newRow("without a tray: stays on the task bar") << false;
+}
+
+void tst_tray::minimiseHidesOnlyWithTray()
+{
+    QFETCH(bool, trayAvailable);
+    Fixture f(trayAvailable);
+    f.minimise();
+    if (trayAvailable) {
+        QTRY_VERIFY(f.main->isHidden());
+    } else {
+        QCoreApplication::processEvents();
+        QVERIFY(f.main->isVisible());
+    }
+    QVERIFY(f.main->isMinimized());
+}
+
+void tst_tray::trayAppearingLaterIsUsed()
+{
+    Fixture f(false);
+    auto *poll = f.main->findChild<QTimer *>("trayPoll");
+    QVERIFY(poll->isActive());
+
+    f.trayIcon.setAvailable(true);
+    QVERIFY(!poll->isActive());
+    QVERIFY(f.hideInTray());
+    f.trayIcon.send(TrayIconEvent::Release, Qt::LeftButton);
+    QVERIFY(f.main->isVisible());
+}
+
+void tst_tray::trayGoingAwayBringsWindowBack()
+{
+    Fixture f;
+    QVERIFY(f.hideInTray());
+    f.trayIcon.setAvailable(false);
+    QVERIFY(f.main->isVisible());
+    QVERIFY(f.main->isMinimized());
+
+    // Back on the task bar, the window is minimised like any other.
+    f.minimise();
+    QCoreApplication::processEvents();
+    QVERIFY(f.main->isVisible());
+}
+
+void tst_tray::everyEndRemovesIcon_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("inTray");
+    QTest::addColumn<bool>("unloads");
+    QTest::newRow("File Exit") << "mnuFileExit" << false << true;
+    QTest::newRow("popup Exit") << "exit" << false << true;
+    QTest::newRow("popup Exit while in the tray") << "exit" << true << true;
+    QTest::newRow("close box") << "close" << false << true;
+    QTest::newRow("ending at once (alarm window)") << "endProgram" << false << false;
+    QTest::newRow("ending at once while in the tray") << "endProgram" << true << false;
+}
+
+void tst_tray::everyEndRemovesIcon()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, inTray);
+    QFETCH(bool, unloads);
+    Fixture f;
+    if (inTray)
+        QVERIFY(f.hideInTray());
+
+    if (way == "endProgram")
+        f.forms.endProgram();
+    else if (way == "close")
+        f.main->close();
+    else
+        f.action(way)->trigger();
+    QVERIFY(!f.trayIcon.visible);
+    QTRY_COMPARE(f.lifecycle.quits, 1);
+    QCOMPARE(f.main.isNull(), unloads);
+    QCOMPARE(f.trayIcon.shows, 1);
+
+    f.trayIcon.setAvailable(true);
+    f.trayIcon.send(TrayIconEvent::Release, Qt::RightButton);
+    f.trayIcon.send(TrayIconEvent::Release, Qt::LeftButton);
+    QVERIFY(f.trayIcon.popUps.isEmpty());
+    QCOMPARE(f.trayIcon.shows, 1);
+    if (f.main)
+        QCOMPARE(f.main->isVisible(), !inTray);
+}
+
+QTEST_MAIN(tst_tray)
+#include "tst_tray.moc"
