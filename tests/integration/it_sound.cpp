@@ -32,7 +32,6 @@ private slots:
     void cleanup();
     void filesPlay_data();
     void filesPlay();
-    void stopSilences();
     void replaysAfterStop();
     void replaysAfterTheEnd();
     void toneStandsIn_data();
@@ -119,14 +118,6 @@ void it_sound::filesPlay()
     const Heard heard = listen([this] { m_mp1->play(); }, 600);
     QVERIFY2(heard.peak > Audible, qPrintable(QString::number(heard.peak)));
     QVERIFY(heard.file > 10 * heard.alarm);
-}
-
-void it_sound::stopSilences()
-{
-    m_mp1->setFile(makeSound(QStringLiteral("long.wav"), 10));
-    QVERIFY(listen([this] { m_mp1->play(); }, 300).peak > Audible);
-    const Heard after = listen([this] { m_mp1->stop(); }, 500);
-    QVERIFY2(after.peak < Silent, qPrintable(QString::number(after.peak)));
 }
 
 void it_sound::replaysAfterStop()
