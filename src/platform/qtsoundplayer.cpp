@@ -39,13 +39,14 @@ void QtSoundPlayer::play(const QString &path)
 {
     if (!m_player)
         createPlayer();
+    ++m_attempt;
     m_reported = false;
     const QUrl url = urlOf(path);
     // Qt 6.4's GStreamer backend often plays silence when a stopped or finished source is
     // played again: the source is loaded afresh for every play.
     m_player->setSource(QUrl());
     if (url.isEmpty()) {
-        QMetaObject::invokeMethod(this, &QtSoundPlayer::report, Qt::QueuedConnection);
+        report();
         return;
     }
     m_player->setSource(url);
@@ -85,9 +86,17 @@ QUrl QtSoundPlayer::urlOf(const QString &path)
 
 void QtSoundPlayer::report()
 {
-    // The backend may signal one failure twice (an error and an invalid status).
+    // The backend signals one failure several times (errors and an invalid status) in a burst.
+    // The report waits until the burst is over, so that none of it is taken for a failure of
+    // whatever is played next; it is dropped if another play came first.
     if (m_reported)
         return;
     m_reported = true;
-    emit failed();
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt = m_attempt] {
+            if (attempt == m_attempt)
+                emit failed();
+        },
+        Qt::QueuedConnection);
 }

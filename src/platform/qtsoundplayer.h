@@ -29,5 +29,6 @@ private:
     QMediaPlayer *m_player = nullptr;
     QAudioOutput *m_output = nullptr;
     QHash<QString, QTemporaryFile *> m_resourceCopies;
+    int m_attempt = 0;          // counts the plays, so that a late report of one is dropped
     bool m_reported = false;
 };
