@@ -1,6 +1,8 @@
 #include "formutil.h"
 
+#include <QFrame>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 
@@ -53,4 +55,22 @@ void bringForward(QWidget *window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+QLabel *twipsLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
+                   int width, int height)
+{
+    auto *caption = twipsChild<QLabel>(parent, name, left, top, width, height);
+    caption->setText(text);
+    caption->setWordWrap(true);
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    caption->setAutoFillBackground(true);
+    return caption;
+}
+
+QFrame *twipsFrame(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    auto *box = twipsChild<QFrame>(parent, name, left, top, width, height);
+    box->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return box;
 }

@@ -6,6 +6,9 @@
 #include <QRect>
 #include <QWidget>
 
+class QFrame;
+class QLabel;
+
 /// Pixels at 96 dpi for a length in twips (15 twips a pixel); Qt scales for high-DPI screens.
 constexpr int twips(int length)
 {
@@ -24,6 +27,14 @@ T *twipsChild(QWidget *parent, const char *name, int left, int top, int width, i
     child->setGeometry(twipsRect(left, top, width, height));
     return child;
 }
+
+/// A label as the classic windows drew it: text from the top left, broken at word boundaries,
+/// on its own painted background.
+QLabel *twipsLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
+                   int width, int height);
+
+/// A frame without caption, with the etched border.
+QFrame *twipsFrame(QWidget *parent, const char *name, int left, int top, int width, int height);
 
 /// The sans-serif face that stands in for the classic dialog font, at a size in points.
 QFont dialogFont(qreal pointSize, bool bold = false);

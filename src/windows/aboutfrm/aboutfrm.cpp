@@ -14,20 +14,11 @@
 
 namespace {
 
-template<typename T>
-T *place(QWidget *parent, const char *name, int left, int top, int width, int height)
-{
-    auto *widget = new T(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(twipsRect(left, top, width, height));
-    return widget;
-}
-
 template<typename T = QLabel>
-T *label(QWidget *parent, const char *name, const QString &text, int left, int top, int width,
-         int height)
+T *frameLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
+              int width, int height)
 {
-    auto *caption = place<T>(parent, name, left, top, width, height);
+    auto *caption = twipsChild<T>(parent, name, left, top, width, height);
     caption->setText(text);
     caption->setWordWrap(true);
     caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -82,13 +73,13 @@ void aboutfrm::createWidgets()
     dark.setColor(QPalette::Window, dark.color(QPalette::WindowText));
     setPalette(dark);
 
-    Image2 = place<QLabel>(this, "Image2", 1320, 120, 1905, 585);
+    Image2 = twipsChild<QLabel>(this, "Image2", 1320, 120, 1905, 585);
     // The logo is wider than high: ask for its width, the icon keeps the proportions.
     const QIcon logo(QStringLiteral(":/pictures/logo.jpg"));
     Image2->setPixmap(logo.pixmap(QSize(127, 39), devicePixelRatioF()));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Frame1 = place<QFrame>(this, "Frame1", 120, 720, 4335, 2295);
+    Frame1 = twipsChild<QFrame>(this, "Frame1", 120, 720, 4335, 2295);
     Frame1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Frame1->setAutoFillBackground(true);
     QPalette light = QPalette();
@@ -97,18 +88,18 @@ void aboutfrm::createWidgets()
                                                      light.color(QPalette::ButtonText)));
     Frame1->setPalette(light);
 
-    Image1 = place<QLabel>(Frame1, "Image1", 480, 360, 480, 480);
+    Image1 = twipsChild<QLabel>(Frame1, "Image1", 480, 360, 480, 480);
     Image1->setPixmap(picture(QStringLiteral(":/pictures/clock16.png"), 32, this));
-    Label1 = label(Frame1, "Label1", tr("Wakemere v2.0"), 1080, 360, 2895, 375);
+    Label1 = frameLabel(Frame1, "Label1", tr("Wakemere v2.0"), 1080, 360, 2895, 375);
     Label1->setFont(dialogFont(12, true));
-    Label3 = label(Frame1, "Label3", tr("Made By: Pellory Inc."), 1080, 600, 3015, 375);
+    Label3 = frameLabel(Frame1, "Label3", tr("Made By: Pellory Inc."), 1080, 600, 3015, 375);
     Label3->setFont(dialogFont(9.75));
-    Label2 = label(Frame1, "Label2",
+    Label2 = frameLabel(Frame1, "Label2",
                    tr("If you have any questions or comments, please send them to:"), 120, 960,
                    4095, 615);
     Label2->setFont(dialogFont(9.75));
 
-    Label4 = label<LinkLabel>(Frame1, "Label4", ContactAddress, 720, 1560, 2895, 375);
+    Label4 = frameLabel<LinkLabel>(Frame1, "Label4", ContactAddress, 720, 1560, 2895, 375);
     QFont linkFont = dialogFont(9.75, true);
     linkFont.setUnderline(true);
     Label4->setFont(linkFont);
@@ -117,7 +108,7 @@ void aboutfrm::createWidgets()
     Label4->setPalette(blue);
     Label4->setCursor(handCursor(this));
 
-    Command1 = place<QPushButton>(this, "Command1", 1680, 3120, 1215, 495);
+    Command1 = twipsChild<QPushButton>(this, "Command1", 1680, 3120, 1215, 495);
     Command1->setText(tr("OK"));
 
     QWidget::setTabOrder(Command1, Label4);

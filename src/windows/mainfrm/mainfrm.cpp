@@ -36,36 +36,9 @@ constexpr int TickLagMs = 5;
 const QString ProgramFilter = QStringLiteral("Programs(*.exe)|*.exe");
 const QString AnyFileFilter = QStringLiteral("All Files(*.*)|*.*");
 
-template<typename T>
-T *place(QWidget *parent, const char *name, int left, int top, int width, int height)
-{
-    auto *widget = new T(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(twipsRect(left, top, width, height));
-    return widget;
-}
-
-QFrame *frame(QWidget *parent, const char *name, int left, int top, int width, int height)
-{
-    auto *box = place<QFrame>(parent, name, left, top, width, height);
-    box->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    return box;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top,
-              int width, int height)
-{
-    auto *caption = place<QLabel>(parent, name, left, top, width, height);
-    caption->setText(text);
-    caption->setWordWrap(true);
-    caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    caption->setAutoFillBackground(true);
-    return caption;
-}
-
 QLineEdit *timeBox(QWidget *parent, const char *name, const QString &accessibleName, int left)
 {
-    auto *box = place<QLineEdit>(parent, name, left, 480, 855, 615);
+    auto *box = twipsChild<QLineEdit>(parent, name, left, 480, 855, 615);
     box->setMaxLength(2);
     box->setAlignment(Qt::AlignCenter);
     box->setFont(dialogFont(18, true));
@@ -76,7 +49,7 @@ QLineEdit *timeBox(QWidget *parent, const char *name, const QString &accessibleN
 QComboBox *combo(QWidget *parent, const char *name, const QString &prompt,
                  const QString &accessibleName)
 {
-    auto *list = place<QComboBox>(parent, name, 2760, 0, 2175, 360);
+    auto *list = twipsChild<QComboBox>(parent, name, 2760, 0, 2175, 360);
     list->setEditable(true);
     list->setInsertPolicy(QComboBox::NoInsert);
     // Typed text is not a choice from the list: no completion may turn it into one.
@@ -131,30 +104,30 @@ void mainfrm::createWidgets()
     Timer1->setSingleShot(true);
     Timer1->setTimerType(Qt::PreciseTimer);
 
-    Frame3 = frame(client, "Frame3", 120, 4320, 7935, 615);
-    today = label(Frame3, "today", QString(), 1800, 120, 4575, 375);
+    Frame3 = twipsFrame(client, "Frame3", 120, 4320, 7935, 615);
+    today = twipsLabel(Frame3, "today", QString(), 1800, 120, 4575, 375);
     today->setAlignment(Qt::AlignCenter);
     today->setFont(dialogFont(13.5));
 
-    activate = place<QPushButton>(client, "activate", 1560, 3600, 2055, 495);
+    activate = twipsChild<QPushButton>(client, "activate", 1560, 3600, 2055, 495);
     activate->setText(tr("&Activate Alarm"));
     activate->setFont(dialogFont(12));
-    Command2 = place<QPushButton>(client, "Command2", 4440, 3600, 2175, 495);
+    Command2 = twipsChild<QPushButton>(client, "Command2", 4440, 3600, 2175, 495);
     Command2->setText(tr("&Deactivate Alarm"));
     Command2->setFont(dialogFont(12));
 
-    Frame2 = frame(client, "Frame2", 360, 2280, 7575, 1095);
+    Frame2 = twipsFrame(client, "Frame2", 360, 2280, 7575, 1095);
     Combo1 = combo(Frame2, "Combo1", tr("CHOOSE OPTION"), tr("Action"));
-    browse = place<QPushButton>(Frame2, "browse", 5520, 360, 1335, 495);
+    browse = twipsChild<QPushButton>(Frame2, "browse", 5520, 360, 1335, 495);
     browse->setText(tr("&BROWSE"));
     browse->setFont(dialogFont(9.75));
-    Text1 = place<QLineEdit>(Frame2, "Text1", 1440, 360, 4095, 495);
+    Text1 = twipsChild<QLineEdit>(Frame2, "Text1", 1440, 360, 4095, 495);
     Text1->setFont(dialogFont(12));
     Text1->setAccessibleName(tr("File"));
-    Image2 = place<QLabel>(Frame2, "Image2", 720, 360, 480, 480);
+    Image2 = twipsChild<QLabel>(Frame2, "Image2", 720, 360, 480, 480);
     Image2->setPixmap(picture(QStringLiteral(":/pictures/folder-search-32.png"), 32, this));
 
-    Frame1 = frame(client, "Frame1", 360, 720, 7575, 1215);
+    Frame1 = twipsFrame(client, "Frame1", 360, 720, 7575, 1215);
     Frame1->setAutoFillBackground(true);
     QPalette grey = Frame1->palette();
     grey.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -162,21 +135,21 @@ void mainfrm::createWidgets()
     Combo2 = combo(Frame1, "Combo2", tr("CHOOSE ALARM"), tr("Alarm"));
     secs = timeBox(Frame1, "secs", tr("Second"), 4800);
     min = timeBox(Frame1, "min", tr("Minute"), 3120);
-    Option2 = place<QRadioButton>(Frame1, "Option2", 5760, 840, 615, 255);
+    Option2 = twipsChild<QRadioButton>(Frame1, "Option2", 5760, 840, 615, 255);
     Option2->setText(tr("PM"));
     Option2->setFont(dialogFont(9.75));
-    Option1 = place<QRadioButton>(Frame1, "Option1", 5760, 480, 975, 375);
+    Option1 = twipsChild<QRadioButton>(Frame1, "Option1", 5760, 480, 975, 375);
     Option1->setText(tr("AM"));
     Option1->setFont(dialogFont(9.75));
     hourtb = timeBox(Frame1, "hourtb", tr("Hour"), 1560);
-    Image1 = place<QLabel>(Frame1, "Image1", 720, 480, 480, 480);
+    Image1 = twipsChild<QLabel>(Frame1, "Image1", 720, 480, 480, 480);
     Image1->setPixmap(picture(QStringLiteral(":/pictures/clock16.png"), 32, this));
-    Label3 = label(Frame1, "Label3", QStringLiteral(":"), 4200, 480, 375, 615);
+    Label3 = twipsLabel(Frame1, "Label3", QStringLiteral(":"), 4200, 480, 375, 615);
     Label3->setFont(dialogFont(24, true));
-    Label1 = label(Frame1, "Label1", QStringLiteral(":"), 2640, 480, 495, 615);
+    Label1 = twipsLabel(Frame1, "Label1", QStringLiteral(":"), 2640, 480, 495, 615);
     Label1->setFont(dialogFont(24, true));
 
-    statuslbl = label(client, "statuslbl", QString(), 1200, 0, 5895, 375);
+    statuslbl = twipsLabel(client, "statuslbl", QString(), 1200, 0, 5895, 375);
     statuslbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     statuslbl->setFont(dialogFont(13.5));
     QPalette status = statuslbl->palette();
