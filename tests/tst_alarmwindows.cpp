@@ -17,6 +17,7 @@ namespace {
 
 const QString Sound1 = QStringLiteral("/music/wake up.mp3");
 const QString Sound2 = QStringLiteral("/music/second.wav");
+const QString Triggered = QStringLiteral("Alarm has been triggered!");
 
 /// One slot as a test arms it: due at 7:30:00 AM.
 struct Armed
@@ -101,7 +102,6 @@ struct Desk : FakeServices
         QTest::keyClicks(get<QLineEdit>(dialog, "Text1"), minutes);
         click(dialog, "ok");
     }
-    bool gone(QWidget *window) const { return !window || window->isHidden(); }
 };
 
 } // namespace
@@ -110,18 +110,15 @@ class tst_AlarmWindows : public QObject
 {
     Q_OBJECT
 private slots:
-    void windowsAsDefined();
+    void windowsOpenReady();
     void dispatch_data();
     void dispatch();
     void actionChoice_data();
     void actionChoice();
-    void programsOfferEveryFile();
-    void closeStopsTheSound();
-    void titleBarCloseKeepsTheSound();
-    void exitEndsAtOnce();
+    void leavingTheAlarm_data();
+    void leavingTheAlarm();
     void snoozeCountsDownAndReplays_data();
     void snoozeCountsDownAndReplays();
-    void snoozeQuotesTheText();
     void snoozeRefuses_data();
     void snoozeRefuses();
     void snoozeCancelAndEscape();
@@ -130,8 +127,6 @@ private slots:
     void powerCountdown_data();
     void powerCountdown();
     void powerCountdownKeepsAnOpenWindow();
-    void powerCountdownCancelled_data();
-    void powerCountdownCancelled();
     void changedActionNeverEnds();
     void messageDialog();
     void messageDialogCancels_data();
@@ -139,110 +134,80 @@ private slots:
     void messageDialogComesForward();
 };
 
-void tst_AlarmWindows::windowsAsDefined()
+void tst_AlarmWindows::windowsOpenReady()
 {
     Desk desk;
     activefrm *alarm = desk.ring();
     QCOMPARE(alarm->windowTitle(), QString("ALARM!"));
-    QCOMPARE(alarm->minimumSize(), alarm->maximumSize());
-    QVERIFY(!(alarm->windowFlags()
-              & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(Desk::get<QPushButton>(alarm, "snooze")->text(), QString("Snoo&ze"));
-    QCOMPARE(Desk::get<QPushButton>(alarm, "shutoff")->text(), QString("&Close"));
-    QCOMPARE(Desk::get<QPushButton>(alarm, "exit")->text(), QString("E&xit Program"));
-    QVERIFY(Desk::get<QLabel>(alarm, "Label1")->font().bold());
     QVERIFY(QTest::qWaitForWindowActive(alarm));
     QCOMPARE(QApplication::focusWidget(), Desk::get(alarm, "snooze"));
 
     desk.click(alarm, "snooze");
     snzfrm *snooze = desk.forms.snoozeFormIfLoaded();
     QCOMPARE(snooze->windowTitle(), QString("Set Snooze"));
-    QVERIFY(snooze->minimumSize() != snooze->maximumSize());
-    QVERIFY(!(snooze->windowFlags() & Qt::WindowMinimizeButtonHint));
-    QCOMPARE(Desk::get(snooze, "Text1")->accessibleName(), QString("Snooze minutes"));
-    QVERIFY(Desk::get<QPushButton>(snooze, "ok")->isDefault());
     QVERIFY(QTest::qWaitForWindowActive(snooze));
     QCOMPARE(QApplication::focusWidget(), Desk::get(snooze, "Text1"));
+    QCOMPARE(QApplication::focusWidget()->accessibleName(), QString("Snooze minutes"));
+    QVERIFY(Desk::get<QPushButton>(snooze, "ok")->isDefault());
 
     desk.main->mnuMessage_Click();
     messagefrm *message = desk.forms.messageFormIfLoaded();
     QCOMPARE(message->windowTitle(), QString("Set Message"));
-    QCOMPARE(message->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
-    QCOMPARE(message->minimumSize(), message->maximumSize());
-    QCOMPARE(Desk::get(message, "Text1")->accessibleName(), QString("Message"));
-    QVERIFY(Desk::get<QPushButton>(message, "ok")->isDefault());
     QVERIFY(QTest::qWaitForWindowActive(message));
     QCOMPARE(QApplication::focusWidget(), Desk::get(message, "ok"));
+    QVERIFY(Desk::get<QPushButton>(message, "ok")->isDefault());
+    QCOMPARE(Desk::get(message, "Text1")->accessibleName(), QString("Message"));
 }
 
 void tst_AlarmWindows::dispatch_data()
 {
     QTest::addColumn<QList<Armed>>("armed");
-    QTest::addColumn<QStringList>("played");
-    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<QStringList>("acted");   // sounds played, then programs and files opened
     QTest::addColumn<int>("firedAlm");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("snooze");
-    QTest::addColumn<bool>("counting");
-
+    QTest::addColumn<QString>("text");        // empty: the default text
+    QTest::addColumn<QString>("buttons");     // "snooze", "countdown" or "close only"
     const QString doc = QStringLiteral("/home/me/plan; $1 'a'.pdf");
+    const Armed tea{1, DisplayMessage, "None", "Tea"};
     QTest::newRow("sound") << QList<Armed>{{1, PlaySound, Sound1, {}}} << QStringList{Sound1}
-                           << QStringList() << 1 << "Alarm has been triggered!" << true << false;
-    QTest::newRow("sound with its own message")
-        << QList<Armed>{{2, PlaySound, Sound1, "Wake up"}} << QStringList{Sound1}
-        << QStringList() << 2 << "Wake up" << true << false;
-    QTest::newRow("two sounds: only the first")
-        << QList<Armed>{{1, PlaySound, Sound1, {}}, {2, PlaySound, Sound2, {}}}
-        << QStringList{Sound1} << QStringList() << 1 << "Alarm has been triggered!" << true
-        << false;
+                           << 1 << "" << "snooze";
+    QTest::newRow("sound with its own message") << QList<Armed>{{2, PlaySound, Sound1, "Up"}}
+                                                << QStringList{Sound1} << 2 << "Up" << "snooze";
     QTest::newRow("message then sound: the sound's window")
-        << QList<Armed>{{1, DisplayMessage, "None", "Tea"}, {2, PlaySound, Sound2, {}}}
-        << QStringList{Sound2} << QStringList() << 2 << "Alarm has been triggered!" << true
-        << false;
+        << QList<Armed>{tea, {2, PlaySound, Sound2, {}}} << QStringList{Sound2} << 2 << ""
+        << "snooze";
     QTest::newRow("program ends the scan")
-        << QList<Armed>{{1, RunProgram, "/opt/backup", {}}, {2, DisplayMessage, "None", "Tea"}}
-        << QStringList() << QStringList{"/opt/backup"} << 1 << "Alarm has been triggered!"
-        << false << false;
-    QTest::newRow("document") << QList<Armed>{{3, OpenFile, doc, "Read it"}} << QStringList()
-                              << QStringList{doc} << 3 << "Read it" << false << false;
-    QTest::newRow("message") << QList<Armed>{{4, DisplayMessage, "None", "Tea"}}
-                             << QStringList() << QStringList() << 4 << "Tea" << false << false;
-    QTest::newRow("empty message") << QList<Armed>{{4, DisplayMessage, "None", ""}}
-                                   << QStringList() << QStringList() << 4
-                                   << "Alarm has been triggered!" << false << false;
+        << QList<Armed>{{1, RunProgram, "/opt/backup", {}}, {2, DisplayMessage, "None", "Go"}}
+        << QStringList{"/opt/backup"} << 1 << "" << "close only";
+    QTest::newRow("document") << QList<Armed>{{3, OpenFile, doc, "Read it"}} << QStringList{doc}
+                              << 3 << "Read it" << "close only";
     QTest::newRow("two messages: the last")
-        << QList<Armed>{{1, DisplayMessage, "None", "Tea"}, {5, DisplayMessage, "None", "Go"}}
-        << QStringList() << QStringList() << 5 << "Go" << false << false;
-    QTest::newRow("shutdown")
-        << QList<Armed>{{1, ShutdownWindows, "None", "Computer Will Shutdown In 1 Minute!"}}
-        << QStringList() << QStringList() << 1 << "Computer Will Shutdown In 1 Minute!" << false
-        << true;
+        << QList<Armed>{tea, {5, DisplayMessage, "None", "Go"}} << QStringList() << 5 << "Go"
+        << "close only";
+    QTest::newRow("shutdown") << QList<Armed>{{1, ShutdownWindows, "None", "Bye"}}
+                              << QStringList() << 1 << "Bye" << "countdown";
     QTest::newRow("message then restart: the window is not reloaded")
-        << QList<Armed>{{1, DisplayMessage, "None", "Tea"},
-                        {2, RebootComputer, "None", "Computer Will Reboot In 1 Minute!"}}
-        << QStringList() << QStringList() << 2 << "Tea" << false << true;
+        << QList<Armed>{tea, {2, RebootComputer, "None", "Bye"}} << QStringList() << 2 << "Tea"
+        << "countdown";
     QTest::newRow("restart then sound: the sound cancels the countdown")
-        << QList<Armed>{{1, RebootComputer, "None", "Computer Will Reboot In 1 Minute!"},
-                        {2, PlaySound, Sound2, {}}}
-        << QStringList{Sound2} << QStringList() << 2 << "Alarm has been triggered!" << true
-        << false;
+        << QList<Armed>{{1, RebootComputer, "None", "Bye"}, {2, PlaySound, Sound2, {}}}
+        << QStringList{Sound2} << 2 << "" << "snooze";
 }
 
 void tst_AlarmWindows::dispatch()
 {
     QFETCH(QList<Armed>, armed);
+    QFETCH(QString, text);
+    QFETCH(QString, buttons);
     Desk desk;
     for (const Armed &slot : armed)
         desk.arm(slot);
     desk.fire();
-    QTEST(desk.sound.played, "played");
-    QTEST(desk.opener.ran + desk.opener.opened, "opened");
+    QTEST(desk.sound.played + desk.opener.ran + desk.opener.opened, "acted");
     QTEST(int(desk.table.firedAlm), "firedAlm");
-    QVERIFY(desk.alarm());
-    QVERIFY(desk.alarm()->isVisible());
-    QTEST(desk.alarmText(), "text");
-    QTEST(desk.snoozeOn(), "snooze");
-    QTEST(desk.counting(), "counting");
+    QVERIFY(desk.alarm() && desk.alarm()->isVisible());
+    QCOMPARE(desk.alarmText(), text.isEmpty() ? Triggered : text);
+    QCOMPARE(desk.snoozeOn(), buttons == "snooze");
+    QCOMPARE(desk.counting(), buttons == "countdown");
     QCOMPARE(desk.countdownShown(), desk.counting());
     QVERIFY(Desk::get(desk.alarm(), "shutoff")->isEnabled());
 }
@@ -291,50 +256,43 @@ void tst_AlarmWindows::actionChoice()
     QCOMPARE(desk.table.slot(1).almAction, qint16(PlaySound));
 }
 
-void tst_AlarmWindows::programsOfferEveryFile()
+void tst_AlarmWindows::leavingTheAlarm_data()
 {
-    Desk desk;
-    auto *combo = Desk::get<QComboBox>(desk.main, "Combo1");
-    emit combo->activated(RunProgram);
-    desk.click(desk.main, "browse");
-    QCOMPARE(desk.dialogs.fileRequests.last().title, QString("Open Sound File"));
-    QCOMPARE(desk.dialogs.fileRequests.last().filters,
-             QStringList({"Programs (*.exe)", "All Files (*)"}));
+    QTest::addColumn<qint16>("action");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("playing");
+    QTest::addColumn<int>("quits");
+    const auto sound = qint16(PlaySound);
+    const auto shutdown = qint16(ShutdownWindows);
+    QTest::newRow("sound, Close: silenced") << sound << "shutoff" << false << 0;
+    QTest::newRow("sound, title bar: plays on") << sound << "title bar" << true << 0;
+    // The sound ends with the program.
+    QTest::newRow("sound, Exit Program: ends at once") << sound << "exit" << true << 1;
+    QTest::newRow("shutdown, Close: cancelled") << shutdown << "shutoff" << false << 0;
+    QTest::newRow("shutdown, title bar: cancelled") << shutdown << "title bar" << false << 0;
+    QTest::newRow("shutdown, Exit Program: none") << shutdown << "exit" << false << 1;
 }
 
-void tst_AlarmWindows::closeStopsTheSound()
+void tst_AlarmWindows::leavingTheAlarm()
 {
+    QFETCH(qint16, action);
+    QFETCH(QString, how);
     Desk desk;
-    QPointer<activefrm> alarm = desk.ring();
-    desk.click(alarm, "shutoff");
-    QVERIFY(!desk.sound.playing);
-    QVERIFY(!desk.alarm());
-    QTRY_VERIFY(alarm.isNull());
-    QCOMPARE(desk.lifecycle.quits, 0);
-}
-
-void tst_AlarmWindows::titleBarCloseKeepsTheSound()
-{
-    Desk desk;
-    QPointer<activefrm> alarm = desk.ring();
-    alarm->close();
-    QVERIFY(desk.sound.playing);
-    QVERIFY(!desk.alarm());
-    QTRY_VERIFY(alarm.isNull());
-
-    // Opened again by the next use, loaded afresh.
-    QVERIFY(desk.forms.activeForm() != nullptr);
-    QVERIFY(!desk.countdownShown());
-}
-
-void tst_AlarmWindows::exitEndsAtOnce()
-{
-    Desk desk;
-    desk.ring();
+    desk.arm({1, action, Sound1, "Bye"});
+    desk.fire();
+    QPointer<activefrm> alarm = desk.alarm();
     QSignalSpy ending(&desk.forms, &Forms::ending);
-    desk.click(desk.alarm(), "exit");
-    QCOMPARE(ending.count(), 1);
-    QCOMPARE(desk.lifecycle.quits, 1);
+    if (how == "title bar")
+        alarm->close();
+    else
+        desk.click(alarm, how.toLatin1());
+    QTEST(desk.sound.playing, "playing");
+    QTEST(desk.lifecycle.quits, "quits");
+    QCOMPARE(ending.count(), desk.lifecycle.quits);
+    if (desk.lifecycle.quits)
+        QVERIFY(!desk.counting());
+    else
+        QTRY_VERIFY(alarm.isNull());
     QVERIFY(desk.power.requests.isEmpty());
 }
 
@@ -344,6 +302,7 @@ void tst_AlarmWindows::snoozeCountsDownAndReplays_data()
     QTest::addColumn<int>("endTick");
     QTest::newRow("0 minutes: one second") << "0" << 1;
     QTest::newRow("5 minutes: tick 301") << "5" << 301;
+    QTest::newRow("blank before 5: quoted as typed") << " 5" << 301;
 }
 
 void tst_AlarmWindows::snoozeCountsDownAndReplays()
@@ -357,7 +316,6 @@ void tst_AlarmWindows::snoozeCountsDownAndReplays()
     QVERIFY(!desk.forms.snoozeFormIfLoaded());
     QCOMPARE(desk.alarmText(), QString("Snooze has been set for %1 minutes").arg(minutes));
     QVERIFY(desk.countdownShown());
-    QCOMPARE(desk.countdownText(), QString("Time Remaining:"));
     QVERIFY(desk.counting());
     QVERIFY(!desk.snoozeOn());
 
@@ -371,27 +329,14 @@ void tst_AlarmWindows::snoozeCountsDownAndReplays()
     QCOMPARE(desk.sound.played, QStringList({Sound1, Sound1}));
     QVERIFY(desk.sound.playing);
     QVERIFY(!desk.alarm());
-    QVERIFY(desk.gone(alarm));
-}
-
-void tst_AlarmWindows::snoozeQuotesTheText()
-{
-    Desk desk;
-    desk.ring();
-    desk.snooze(" 5");
-    QCOMPARE(desk.alarmText(), QString("Snooze has been set for  5 minutes"));
-    desk.tick();
-    QCOMPARE(desk.countdownText(), QString("Time Remaining:  4: 59"));
+    QVERIFY(!alarm || alarm->isHidden());
 }
 
 void tst_AlarmWindows::snoozeRefuses_data()
 {
     QTest::addColumn<QString>("minutes");
-    QTest::newRow("empty") << "";
     QTest::newRow("letters") << "ten";
-    QTest::newRow("negative") << "-1";
     QTest::newRow("fraction") << "2.5";
-    QTest::newRow("too long") << "100000";
 }
 
 void tst_AlarmWindows::snoozeRefuses()
@@ -408,11 +353,9 @@ void tst_AlarmWindows::snoozeRefuses()
     QCOMPARE(box->selectedText(), minutes);
     QVERIFY(desk.sound.playing);
     QVERIFY(!desk.counting());
-    QVERIFY(desk.snoozeOn());
-    QCOMPARE(desk.alarmText(), QString("Alarm has been triggered!"));
+    QCOMPARE(desk.alarmText(), Triggered);
 
-    box->clear();
-    QTest::keyClicks(box, "1");
+    QTest::keyClicks(box, "1");   // replaces the selected text
     QTest::keyClick(box, Qt::Key_Return);
     QVERIFY(desk.counting());
     QCOMPARE(desk.alarmText(), QString("Snooze has been set for 1 minutes"));
@@ -437,10 +380,6 @@ void tst_AlarmWindows::snoozeCancelAndEscape()
     QVERIFY(desk.sound.playing);
     QVERIFY(desk.snoozeOn());
     QVERIFY(!desk.counting());
-
-    desk.click(desk.alarm(), "snooze");   // opens afresh, empty
-    QVERIFY(desk.forms.snoozeFormIfLoaded() != dialog.data());
-    QCOMPARE(Desk::get<QLineEdit>(desk.forms.snoozeFormIfLoaded(), "Text1")->text(), QString());
 }
 
 void tst_AlarmWindows::snoozeAfterTheWindowClosed()
@@ -454,8 +393,7 @@ void tst_AlarmWindows::snoozeAfterTheWindowClosed()
 
     QTest::keyClicks(Desk::get(dialog, "Text1"), "0");
     desk.click(dialog, "ok");
-    QVERIFY(desk.alarm());
-    QVERIFY(!desk.alarm()->isVisible());
+    QVERIFY(desk.alarm() && !desk.alarm()->isVisible());
     QVERIFY(desk.counting());
     desk.tick();
     QCOMPARE(desk.sound.played, QStringList({Sound1, Sound1}));
@@ -495,11 +433,9 @@ void tst_AlarmWindows::powerCountdown_data()
 void tst_AlarmWindows::powerCountdown()
 {
     QFETCH(qint16, action);
-    QFETCH(QString, request);
     Desk desk;
     desk.arm({1, action, "None", "Bye"});
     desk.fire();
-    QCOMPARE(desk.table.snzMins, QString("1"));
     QCOMPARE(desk.sound.stops, 1);
     QSignalSpy ending(&desk.forms, &Forms::ending);
 
@@ -509,7 +445,7 @@ void tst_AlarmWindows::powerCountdown()
     QCOMPARE(desk.countdownText(), QString("Time Remaining:  0 :0 0"));
     QVERIFY(desk.power.requests.isEmpty());
     desk.tick();
-    QCOMPARE(desk.power.requests, QStringList{request});
+    QTEST(desk.power.requests.join(""), "request");
     QCOMPARE(ending.count(), 1);
     QCOMPARE(desk.lifecycle.quits, 1);
     QVERIFY(!desk.counting());
@@ -523,9 +459,9 @@ void tst_AlarmWindows::powerCountdownKeepsAnOpenWindow()
     desk.tick(10);
     QPointer<activefrm> alarm = desk.alarm();
 
-    desk.arm({2, ShutdownWindows, "None", "Computer Will Shutdown In 1 Minute!"});
-    desk.clock.set(QTime(7, 31, 0));   // slot 1 is not due now
+    desk.arm({2, ShutdownWindows, "None", "Bye"});
     desk.table.slot(2).almMin = 31;
+    desk.clock.set(QTime(7, 31, 0));   // slot 1 is not due now
     desk.main->Timer1_Timer();
     QCOMPARE(desk.alarm(), alarm.data());
     QCOMPARE(desk.alarmText(), QString("Snooze has been set for 5 minutes"));
@@ -536,34 +472,6 @@ void tst_AlarmWindows::powerCountdownKeepsAnOpenWindow()
     QVERIFY(desk.power.requests.isEmpty());
     desk.tick();
     QCOMPARE(desk.power.requests, QStringList{"PowerOff"});
-}
-
-void tst_AlarmWindows::powerCountdownCancelled_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Close") << "shutoff";
-    QTest::newRow("title bar") << "close";
-    QTest::newRow("Exit Program") << "exit";
-}
-
-void tst_AlarmWindows::powerCountdownCancelled()
-{
-    QFETCH(QString, how);
-    Desk desk;
-    desk.arm({1, ShutdownWindows, "None", "Bye"});
-    desk.fire();
-    QPointer<activefrm> alarm = desk.alarm();
-    if (how == QLatin1String("close"))
-        alarm->close();
-    else
-        desk.click(alarm, how.toLatin1());
-    if (how == QLatin1String("exit")) {
-        QCOMPARE(desk.lifecycle.quits, 1);
-        QVERIFY(!desk.counting());
-    } else {
-        QTRY_VERIFY(alarm.isNull());
-    }
-    QVERIFY(desk.power.requests.isEmpty());
 }
 
 void tst_AlarmWindows::changedActionNeverEnds()
@@ -600,11 +508,10 @@ void tst_AlarmWindows::messageDialog()
     QTRY_VERIFY(dialog.isNull());
 
     desk.main->mnuMessage_Click();
-    box = Desk::get<QLineEdit>(desk.forms.messageFormIfLoaded(), "Text1");
-    QCOMPARE(Desk::get<QLabel>(desk.forms.messageFormIfLoaded(), "almlbl")->text(),
-             QString("ALARM 4"));
-    box->clear();
-    desk.click(desk.forms.messageFormIfLoaded(), "ok");
+    dialog = desk.forms.messageFormIfLoaded();
+    QCOMPARE(Desk::get<QLabel>(dialog, "almlbl")->text(), QString("ALARM 4"));
+    Desk::get<QLineEdit>(dialog, "Text1")->clear();
+    desk.click(dialog, "ok");
     QCOMPARE(desk.table.slot(4).almMsg, QString());
 }
 
@@ -625,9 +532,9 @@ void tst_AlarmWindows::messageDialogCancels()
     messagefrm *dialog = desk.forms.messageFormIfLoaded();
     auto *box = Desk::get<QLineEdit>(dialog, "Text1");
     box->setText("Changed");
-    if (how == QLatin1String("cancel"))
+    if (how == "cancel")
         desk.click(dialog, "cancel");
-    else if (how == QLatin1String("escape"))
+    else if (how == "escape")
         QTest::keyClick(box, Qt::Key_Escape);
     else
         dialog->close();
