@@ -43,17 +43,12 @@ void tst_NumText::toNumber_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<double>("value");
     QTest::newRow("plain") << "C" << "7" << true << 7.0;
-    QTest::newRow("leading zero") << "C" << "07" << true << 7.0;
     QTest::newRow("blanks around") << "C" << "  12 " << true << 12.0;
     QTest::newRow("negative") << "C" << "-5" << true << -5.0;
-    QTest::newRow("plus sign") << "C" << "+5" << true << 5.0;
     QTest::newRow("leading point") << "C" << ".5" << true << 0.5;
-    QTest::newRow("negative leading point") << "C" << "-.5" << true << -0.5;
     QTest::newRow("trailing point") << "C" << "1." << true << 1.0;
     QTest::newRow("exponent") << "C" << "1e1" << true << 10.0;
     QTest::newRow("empty") << "C" << "" << false << 0.0;
-    QTest::newRow("blank") << "C" << " " << false << 0.0;
-    QTest::newRow("letters") << "C" << "ab" << false << 0.0;
     QTest::newRow("sign alone") << "C" << "-" << false << 0.0;
     QTest::newRow("point alone") << "C" << "." << false << 0.0;
     QTest::newRow("digit and letter") << "C" << "1a" << false << 0.0;
@@ -61,7 +56,6 @@ void tst_NumText::toNumber_data()
     QTest::newRow("nan is no number") << "C" << "nan" << false << 0.0;
     QTest::newRow("point after a blank") << "C" << "5\t." << false << 0.0;
     QTest::newRow("two points") << "C" << "-.2." << false << 0.0;
-    QTest::newRow("point after an exponent") << "C" << "-2e9." << false << 0.0;
     QTest::newRow("grouping is refused") << "C" << "32,767" << false << 0.0;
     QTest::newRow("too small to hold") << "C" << "1e-400" << false << 0.0;
     QTest::newRow("german point groups, refused") << "de_DE" << "1.5" << false << 0.0;
@@ -89,16 +83,12 @@ void tst_NumText::toInt16_data()
     QTest::newRow("half rounds to even zero") << ".5" << true << 0;
     QTest::newRow("one and a half to two") << "1.5" << true << 2;
     QTest::newRow("two and a half to two") << "2.5" << true << 2;
-    QTest::newRow("negative half to zero") << "-.5" << true << 0;
     QTest::newRow("negative one and a half") << "-1.5" << true << -2;
-    QTest::newRow("below half rounds down") << "7.4" << true << 7;
     QTest::newRow("above half rounds up") << "7.6" << true << 8;
-    QTest::newRow("trailing point") << "1." << true << 1;
     QTest::newRow("largest") << "32767" << true << 32767;
     QTest::newRow("smallest") << "-32768" << true << -32768;
     QTest::newRow("rounds past the largest") << "32767.5" << false << 0;
     QTest::newRow("too large") << "40000" << false << 0;
-    QTest::newRow("empty") << "" << false << 0;
 }
 
 void tst_NumText::toInt16()
