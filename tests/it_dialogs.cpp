@@ -1,17 +1,7 @@
 #include "aboutfrm.h"
-#include "alarmtable.h"
 #include "desktopurlopener.h"
-#include "fakeclock.h"
-#include "fakedialogs.h"
-#include "fakelifecycle.h"
-#include "fakeopener.h"
-#include "fakepowercontrol.h"
-#include "fakesoundplayer.h"
-#include "faketrayicon.h"
+#include "fakeservices.h"
 #include "forms.h"
-#include "mainfrm.h"
-#include "mediaplayer.h"
-#include "services.h"
 #include "systemvolume.h"
 #include "volfrm.h"
 
@@ -31,22 +21,14 @@
 
 namespace {
 
-/// The dialogs with the real volume and link backends; clock and boxes stay fakes.
-struct Desk
+/// The dialogs with the real volume and link backends; everything else stays a fake.
+struct Desk : FakeServices
 {
-    AlarmTable table;
-    FakeClock clock;
-    FakeDialogs dialogs;
-    FakeLifecycle lifecycle;
-    SystemVolume volume;
-    DesktopUrlOpener urls;
-    FakeTrayIcon trayIcon;
-    FakeSoundPlayer sound;
-    MediaPlayer mp1{sound};
-    FakeOpener opener;
-    FakePowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
-    Forms forms{services};
+    SystemVolume realVolume;
+    DesktopUrlOpener realUrls;
+    Services real{table, clock, dialogs, lifecycle, realVolume, realUrls, trayIcon, mp1, opener,
+                  power};
+    Forms forms{real};
 
     /// Opens the volume dialog, moves the slider and presses OK.
     void pressOk(int position)

@@ -14,12 +14,6 @@ constexpr double Audible = 0.05;    // peak of a sound that reached the sink
 constexpr double Silent = 0.002;
 constexpr int Onset = 400;          // from play or stop to the sink, with room to spare
 
-QString sinkName()
-{
-    const QString sink = qEnvironmentVariable("TESTDESK_SINK");
-    return sink.isEmpty() ? QStringLiteral("test_sink") : sink;
-}
-
 } // namespace
 
 /// The real player on a real PulseAudio server: every sound is proved at the null sink.
@@ -63,7 +57,7 @@ void it_sound::initTestCase()
 
 void it_sound::init()
 {
-    m_sink = new SinkRecorder(sinkName());
+    m_sink = new SinkRecorder(qEnvironmentVariable("TESTDESK_SINK", "test_sink"));
     QVERIFY(m_sink->start());
     m_sound = new QtSoundPlayer;
     m_mp1 = new MediaPlayer(*m_sound);
