@@ -57,39 +57,29 @@ def mailto_recorded(lib):
     return lib.handler_calls("mailto") == [["mailto:someone@example.org"]]
 
 
-def descendants(pid):
-    """PIDs of all live processes below PID."""
-    children = {}
-    for entry in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open("/proc/%s/stat" % entry) as f:
-                stat = f.read()
-        except OSError:
-            continue
-        children.setdefault(int(stat[stat.rindex(")") + 2:].split()[1]), []).append(int(entry))
+def processes():
+    """{pid: (parent pid, state)} of every process."""
+    rows = (line.split() for line in run("ps", "-e", "-o", "pid=,ppid=,stat=").splitlines())
+    return {int(pid): (int(ppid), stat) for pid, ppid, stat in rows}
+
+
+def descendants(pid, table):
     found, todo = [], [pid]
     while todo:
-        for child in children.get(todo.pop(), []):
-            found.append(child)
-            todo.append(child)
+        parent = todo.pop()
+        children = [child for child, (ppid, _) in table.items() if ppid == parent]
+        found += children
+        todo += children
     return found
-
-
-def alive(pid):
-    try:
-        with open("/proc/%d/stat" % pid) as f:
-            stat = f.read()
-    except OSError:
-        return False
-    return stat[stat.rindex(")") + 2] != "Z"
 
 
 def inner(pid_file):
     sys.path.insert(0, os.environ["TESTDESK_LIBDIR"])
     import lib  # pylint: disable=import-outside-toplevel
-    mine = set(descendants(os.getpid())) | {os.getpid()}
+    table = processes()
+    mine = set(descendants(os.getpid(), table)) | {os.getpid()}
     with open(pid_file, "w") as f:
-        f.write(" ".join(str(p) for p in descendants(os.getppid()) if p not in mine))
+        f.write(" ".join(str(p) for p in descendants(os.getppid(), table) if p not in mine))
     failed = 0
     for check in (sink_hears_a_tone, tray_selection_owned, logind_records_a_call,
                   handler_records_the_exact_path, mailto_recorded):
@@ -114,7 +104,8 @@ def outer():
     with open(pid_file) as f:
         pids = [int(p) for p in f.read().split()]
     os.remove(pid_file)
-    left = [p for p in pids if alive(p)]
+    table = processes()
+    left = [p for p in pids if p in table and not table[p][1].startswith("Z")]
     if len(pids) >= 10 and not left:
         passed += 1
         print("ok - teardown leaves no process", flush=True)
