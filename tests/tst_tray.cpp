@@ -91,8 +91,6 @@ void tst_tray::iconEvents_data()
     QTest::newRow("middle release") << int(E::Release) << Qt::MiddleButton << true << "";
     QTest::newRow("left released off the icon") << int(E::Release) << Qt::LeftButton << false
                                                 << "";
-    QTest::newRow("right released off the icon") << int(E::Release) << Qt::RightButton << false
-                                                 << "";
 }
 
 void tst_tray::iconEvents()

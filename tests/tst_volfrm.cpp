@@ -78,8 +78,6 @@ void tst_volfrm::setVolume_data()
     QTest::newRow("10 loudest") << 10 << Words{0xFFFFFFFF};
     QTest::newRow("-1 no call") << -1 << Words{};
     QTest::newRow("11 no call") << 11 << Words{};
-    QTest::newRow("lowest 16-bit no call") << -32768 << Words{};
-    QTest::newRow("highest 16-bit no call") << 32767 << Words{};
 }
 
 void tst_volfrm::setVolume()
