@@ -55,5 +55,12 @@ int main(int argc, char *argv[])
             main->activateWindow();
         }
     });
-    return app.exec();
+    const int status = app.exec();
+    // A shutdown or restart asked for at the end needs the program alive until logind has
+    // answered; nothing of it stays on screen meanwhile.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::processEvents();
+    power.waitForAnswer();
+    return status;
 }

@@ -6,16 +6,19 @@
 
 namespace {
 
-void callManager(const QString &method)
+// Long enough for someone to type a password into polkit's prompt.
+constexpr int AnswerTimeoutMs = 60000;
+
+} // namespace
+
+void LogindPowerControl::callManager(const QString &method)
 {
     QDBusMessage request = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), method);
     request << true;   // interactive: polkit may ask for a password
-    QDBusConnection::systemBus().asyncCall(request);
+    m_pending = QDBusConnection::systemBus().asyncCall(request, AnswerTimeoutMs);
 }
-
-} // namespace
 
 void LogindPowerControl::powerOff()
 {
@@ -25,4 +28,11 @@ void LogindPowerControl::powerOff()
 void LogindPowerControl::reboot()
 {
     callManager(QStringLiteral("Reboot"));
+}
+
+void LogindPowerControl::waitForAnswer()
+{
+    if (m_pending)
+        m_pending->waitForFinished();
+    m_pending.reset();
 }

@@ -258,7 +258,8 @@ void it_actions::powerRequests_data()
 }
 
 // In a process of its own that asks and leaves its event loop at once, as the end of a
-// shutdown or restart countdown does: the request must still reach logind.
+// shutdown or restart countdown does, then waits for the answer as main() does: the request
+// must still reach logind.
 void it_actions::powerRequests()
 {
     QFETCH(QString, request);
@@ -284,7 +285,9 @@ int main(int argc, char *argv[])
                 power.reboot();
             QCoreApplication::exit(0);
         });
-        return app.exec();
+        const int status = app.exec();
+        power.waitForAnswer();
+        return status;
     }
     QApplication app(argc, argv);
     it_actions test;
