@@ -80,6 +80,7 @@ void tst_volfrm::startsLikeThis()
     QCOMPARE(f.slider()->minimum(), 0);
     QCOMPARE(f.slider()->maximum(), 10);
     QCOMPARE(f.slider()->value(), 10);
+    QCOMPARE(f.slider()->accessibleName(), QString("Volume"));
     QVERIFY(!(f.dialog->windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(f.dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(f.dialog->windowFlags() & Qt::WindowCloseButtonHint);
