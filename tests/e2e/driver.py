@@ -8,15 +8,11 @@ Runs inside scripts/testdesk/testdesk --all, with Debian's /usr/bin/python3 (pya
 import os
 import re
 import subprocess
-import sys
 import time
 
 import dbus
 import pyatspi
 from gi.repository import Atspi, GLib
-
-sys.path.insert(0, os.environ["TESTDESK_LIBDIR"])
-import lib  # noqa: E402
 
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 APPLICATION = "wakemere"
@@ -247,9 +243,9 @@ class Program:
         except subprocess.CalledProcessError:
             return False
         for wid in ids:
-            geometry = _geometry(wid)
-            if (geometry["X"] <= x < geometry["X"] + geometry["WIDTH"]
-                    and geometry["Y"] <= y < geometry["Y"] + geometry["HEIGHT"]):
+            place = geometry(wid)
+            if (place["X"] <= x < place["X"] + place["WIDTH"]
+                    and place["Y"] <= y < place["Y"] + place["HEIGHT"]):
                 return True
         return False
 
@@ -260,7 +256,7 @@ class Program:
                       str(self.proc.pid), "--name", "^%s$" % re.escape(title)).split()
         except subprocess.CalledProcessError:
             return None
-        sizes = {wid: _geometry(wid) for wid in ids}
+        sizes = {wid: geometry(wid) for wid in ids}
         return max(ids, key=lambda w: sizes[w]["WIDTH"] * sizes[w]["HEIGHT"], default=None)
 
     def error_box(self, message, timeout=5.0):
@@ -325,11 +321,12 @@ class Program:
 
 
 def window_centre(wid):
-    geometry = _geometry(wid)
-    return geometry["X"] + geometry["WIDTH"] // 2, geometry["Y"] + geometry["HEIGHT"] // 2
+    place = geometry(wid)
+    return place["X"] + place["WIDTH"] // 2, place["Y"] + place["HEIGHT"] // 2
 
 
-def _geometry(wid):
+def geometry(wid):
+    """Place and size of an X window: X, Y, WIDTH, HEIGHT."""
     values = {}
     for line in run("xdotool", "getwindowgeometry", "--shell", wid).splitlines():
         key, _, value = line.partition("=")

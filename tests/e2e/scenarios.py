@@ -17,8 +17,10 @@ import sys
 import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.environ["TESTDESK_LIBDIR"])
+import lib  # noqa: E402
 from driver import (TIME, Failed, Program, checked, click, click_at, enabled,  # noqa: E402
-                    expect, find, find_all, keys, label_texts, lib, press, run, showing,
+                    expect, find, find_all, keys, label_texts, press, run, showing,
                     stays_false, text, type_into, wait_for, window_centre)
 
 AUDIBLE = 0.05
