@@ -58,9 +58,10 @@ def poll(pred, timeout):
 
 
 def wait_for(pred, what, timeout=5.0):
-    """Polls pred() until it is true and returns its value; fails with `what` at the deadline."""
+    """Polls pred() until it is true and returns its value; fails at the deadline with `what`,
+    or with what() if it is a function, so that the message tells how things ended."""
     value = poll(pred, timeout)
-    expect(value, what)
+    expect(value, what() if callable(what) else what)
     return value
 
 
@@ -183,10 +184,15 @@ class Program:
                                          stderr=subprocess.STDOUT, env=env)
         self.menus = []
         pyatspi.Registry.registerEventListener(self._showing, "object:state-changed:showing")
-        self.app = wait_for(self._application, "the program is not on the accessibility bus", 15)
-        # Every read goes to the program: a cached name or state would be stale.
-        self.app.set_cache_mask(Atspi.Cache.NONE)
-        self.main = self.window("Wakemere")
+        try:
+            self.app = wait_for(self._application, "the program is not on the accessibility bus",
+                                15)
+            # Every read goes to the program: a cached name or state would be stale.
+            self.app.set_cache_mask(Atspi.Cache.NONE)
+            self.main = self.window("Wakemere")
+        except BaseException:
+            self.stop()
+            raise
 
     def set_clock(self, start):
         """Sets the program's wall clock to start ("YYYY-MM-DD HH:MM:SS"), from where it runs on."""
@@ -280,7 +286,8 @@ class Program:
                  % combo.name)
         click(item)
         # On Linux a drop-down list is named by the text it shows.
-        wait_for(lambda: combo.name == entry, "the list shows %r, not %r" % (combo.name, entry))
+        wait_for(lambda: combo.name == entry,
+                 lambda: "the list shows %r, not %r" % (combo.name, entry))
 
     def field(self, name, window=None):
         return wait_for(lambda: find(window or self.main, "text", name), "no box %r" % name)
@@ -315,7 +322,7 @@ class Program:
         for name, value in (("Hour", hour), ("Minute", minute), ("Second", second)):
             box = self.field(name)
             type_into(box, value)
-            wait_for(lambda: text(box) == value, "the %s box holds %r, not %r"
+            wait_for(lambda: text(box) == value, lambda: "the %s box holds %r, not %r"
                      % (name, text(box), value))
         press(find(self.main, "push button", "Activate Alarm"))
 
