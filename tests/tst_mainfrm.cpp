@@ -154,6 +154,8 @@ void tst_mainfrm::startsLikeThis()
     QCOMPARE(f.get("secs")->accessibleName(), QString("Second"));
     QCOMPARE(f.get("Combo2")->accessibleName(), QString("Alarm"));
     QCOMPARE(f.get("Combo1")->accessibleName(), QString("Action"));
+    QCOMPARE(f.get<QComboBox>("Combo2")->lineEdit()->accessibleName(), QString("Alarm"));
+    QCOMPARE(f.get<QComboBox>("Combo1")->lineEdit()->accessibleName(), QString("Action"));
     QCOMPARE(f.get("Text1")->accessibleName(), QString("File"));
     QCOMPARE(f.get("statuslbl")->accessibleName(), QString());
     QVERIFY(!(f.main->windowFlags() & Qt::WindowMaximizeButtonHint));

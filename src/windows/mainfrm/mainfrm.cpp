@@ -57,6 +57,9 @@ QComboBox *combo(QWidget *parent, const char *name, const QString &prompt,
     list->setFont(dialogFont(9.75));
     list->setEditText(prompt);
     list->setAccessibleName(accessibleName);
+    // On Linux a list is announced by its text; its name reaches a screen reader through the
+    // text box, which also holds the focus.
+    list->lineEdit()->setAccessibleName(accessibleName);
     return list;
 }
 
