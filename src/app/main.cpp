@@ -21,7 +21,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wakemere"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Wakemere"));
+    // No display name: on X11 Qt would append it to every window title ("ALARM! — Wakemere").
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral("org.wakemere.Wakemere"));
     QApplication::setWindowIcon(programIcon());

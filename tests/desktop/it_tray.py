@@ -16,6 +16,7 @@ import sys
 from program import Program, expect, lib, main, run
 
 TITLE = "Wakemere"
+ICON = "wakemere"   # the icon's X window is named after the application
 
 
 def window(wid):
@@ -42,7 +43,7 @@ def on_task_bar(wid):
 
 
 def our_icon():
-    icons = [wid for wid, name in lib.tray_icons() if name == TITLE]
+    icons = [wid for wid, name in lib.tray_icons() if name == ICON]
     return icons[0] if len(icons) == 1 else None
 
 
@@ -56,7 +57,7 @@ def main_window(program):
 def popup_menu():
     """A shown override-redirect window of the program at top level: its popup menu."""
     out = run("xwininfo", "-root", "-children")
-    for wid in re.findall(r'^\s*(0x[0-9a-f]+) "%s":' % TITLE, out, re.M):
+    for wid in re.findall(r'^\s*(0x[0-9a-f]+) "%s":' % ICON, out, re.M):
         info = window(wid)
         if info["override"] and info["shown"] and info["w"] > 1:
             return wid

@@ -319,7 +319,7 @@ def accessible_names(program):
 
 
 def our_icon():
-    return [wid for wid, name in lib.tray_icons() if name == "Wakemere"]
+    return [wid for wid, name in lib.tray_icons() if name == "wakemere"]
 
 
 SCENARIOS = {

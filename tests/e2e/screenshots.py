@@ -103,7 +103,7 @@ def main():
         press(find(program.window("About Wakemere v1.0"), "push button", "OK"))
         program.closed("About Wakemere v1.0")
 
-        icon = wait_for(lambda: [w for w, n in lib.tray_icons() if n == "Wakemere"],
+        icon = wait_for(lambda: [w for w, n in lib.tray_icons() if n == "wakemere"],
                         "no icon in the tray")[0]
         # Pressed at its lower left corner, the menu opens below the icon and to its left.
         corner = lower_left(icon)
