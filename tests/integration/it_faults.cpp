@@ -372,6 +372,7 @@ void it_faults::powerRequestFailsQuietly()
         QSKIP("needs a desktop without logind");
     Desk desk;
     desk.fire(ShutdownWindows, AlarmTable::NoFile);
+    QVERIFY(desk.alarmShown());
     desk.tick(60);
     QCOMPARE(desk.lifecycle.quits, 0);
     const qint64 lastMs = timed([&] { desk.tick(1); });
