@@ -70,11 +70,14 @@ struct Instance : FakeServices
 std::deque<QByteArray> history;
 bool logEvents = false;
 
+int eventNumber = 0;
+
 void note(const QByteArray &event)
 {
+    const QByteArray line = '#' + QByteArray::number(eventNumber) + ' ' + event;
     if (logEvents)
-        std::fprintf(stderr, "monkey: %s\n", event.constData());
-    history.push_back(event);
+        std::fprintf(stderr, "monkey: %s\n", line.constData());
+    history.push_back(line);
     if (history.size() > 40)
         history.pop_front();
 }
@@ -147,6 +150,7 @@ void Monkey::run(int events, qint64 maxMsecs)
     QElapsedTimer elapsed;
     elapsed.start();
     while (m_done < events && elapsed.elapsed() < maxMsecs) {
+        eventNumber = m_done + 1;
         step();
         ++m_done;
         settle();
