@@ -219,6 +219,7 @@ private:
     QDBusConnection m_bus;
 };
 
+/// The alarm window opens, and nothing freezes, whatever part of the desktop is missing.
 class it_faults : public QObject
 {
     Q_OBJECT

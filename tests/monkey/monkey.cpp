@@ -101,6 +101,7 @@ void messageHandler(QtMsgType type, const QMessageLogContext &context, const QSt
     defaultHandler(type, context, text);
 }
 
+/// Sends one seeded random event after another to whatever program instance is running.
 class Monkey
 {
 public:
