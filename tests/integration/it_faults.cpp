@@ -56,6 +56,9 @@ const char ShutdownAndEnd[] = "--shutdown-alarm-and-end";
 constexpr double FileTone = 440;    // what the test's sound file sounds
 constexpr double AlarmTone = 1760;  // the built-in tone
 constexpr double Audible = 0.05;    // peak of a sound that reached the sink
+// A call that takes this long has frozen the program. Generous: the first sound of a run may
+// set up the media framework, which takes seconds on a machine that never did.
+constexpr qint64 FrozenMs = 10000;
 
 /// The real player, counting what it is asked to play and what fails.
 class CountingPlayer final : public SoundPlayer
@@ -152,6 +155,12 @@ bool keepsTurning(int msecs)
     while (passed.elapsed() < msecs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return beats >= msecs / 200;
+}
+
+/// The failure message of a call that took too long.
+QByteArray took(const char *what, qint64 ms)
+{
+    return QByteArray(what) + " took " + QByteArray::number(ms) + " ms";
 }
 
 /// Milliseconds a call takes.
@@ -349,7 +358,7 @@ void it_faults::brokenSoundFile()
     Desk desk;
     QElapsedTimer passed;
     const qint64 tickMs = timed([&] { desk.fire(PlaySound, path); });
-    QVERIFY2(tickMs < 2000, qPrintable(QStringLiteral("the alarm's tick took %1 ms").arg(tickMs)));
+    QVERIFY2(tickMs < FrozenMs, took("the alarm's tick", tickMs));
     QVERIFY(desk.alarmShown());
 
     // The built-in tone reaches the sink soon after.
@@ -377,7 +386,7 @@ void it_faults::powerRequestFailsQuietly()
     desk.tick(60);
     QCOMPARE(desk.lifecycle.quits, 0);
     const qint64 lastMs = timed([&] { desk.tick(1); });
-    QVERIFY2(lastMs < 2000, qPrintable(QStringLiteral("the last second took %1 ms").arg(lastMs)));
+    QVERIFY2(lastMs < FrozenMs, took("the last second", lastMs));
     QCOMPARE(desk.lifecycle.quits, 1);
     QVERIFY(keepsTurning(1000));
     QCOMPARE(desk.dialogs.errors, QStringList());
@@ -446,7 +455,7 @@ void it_faults::noMailProgram()
     QVERIFY(QTest::qWaitForWindowExposed(box));
     QWidget *address = box->findChild<QWidget *>(QStringLiteral("Label4"));
     const qint64 clickMs = timed([&] { QTest::mouseClick(address, Qt::LeftButton); });
-    QVERIFY2(clickMs < 2000, qPrintable(QStringLiteral("the click took %1 ms").arg(clickMs)));
+    QVERIFY2(clickMs < FrozenMs, took("the click", clickMs));
     QVERIFY(keepsTurning(2000));
     QVERIFY(box);
     QVERIFY(box->isVisible());
@@ -485,7 +494,7 @@ void it_faults::portalFails()
 
     Desk desk;
     const qint64 tickMs = timed([&] { desk.fire(OpenFile, path); });
-    QVERIFY2(tickMs < 2000, qPrintable(QStringLiteral("the alarm's tick took %1 ms").arg(tickMs)));
+    QVERIFY2(tickMs < FrozenMs, took("the alarm's tick", tickMs));
     QVERIFY(desk.alarmShown());
     QTRY_COMPARE(portal->calls, 1);
     QVERIFY(keepsTurning(1000));
