@@ -64,6 +64,44 @@ struct Instance : FakeServices
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     bool ended() const { return lifecycle.quits > 0; }
+    /// Whether the user can still get at the running program: a window on screen or on the
+    /// task bar, or the main window's icon in the notification area.
+    bool reachable() const
+    {
+        const QWidget *const windows[] = {forms.mainFormIfLoaded(), forms.activeFormIfLoaded(),
+                                          forms.snoozeFormIfLoaded(),
+                                          forms.messageFormIfLoaded(),
+                                          forms.volumeFormIfLoaded(), forms.aboutFormIfLoaded()};
+        for (const QWidget *window : windows) {
+            if (window && window->isVisible())
+                return true;
+        }
+        if (forms.mainFormIfLoaded() && trayIcon.isShown())
+            return true;
+        // A snooze set after the alarm window was closed counts down unseen; at its end the
+        // sound plays and the window shows (or a shutdown ends the program).
+        const activefrm *alarm = forms.activeFormIfLoaded();
+        const int fired = table.firedAlm;
+        return alarm && alarm->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive()
+               && fired >= 1 && fired <= AlarmTable::SlotCount
+               && table.slot(fired).almAction != DisplayMessage
+               && table.slot(fired).almAction != RunProgram
+               && table.slot(fired).almAction != OpenFile;
+    }
+    /// The loaded windows and the icon, for a report.
+    QByteArray state() const
+    {
+        QByteArray text;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->inherits("QMenu") || window->inherits("QComboBoxPrivateContainer"))
+                continue;
+            text += window->objectName().toLatin1()
+                    + (window->isVisible() ? " visible" : " hidden")
+                    + (window->isMinimized() ? " minimised" : "") + "; ";
+        }
+        return text + "tray host " + (trayIcon.available ? "there" : "missing") + ", icon "
+               + (trayIcon.visible ? "wanted" : "not wanted");
+    }
 };
 
 /// The last events, printed when the run fails.
@@ -110,7 +148,8 @@ public:
     {
     }
 
-    void run(int events, qint64 maxMsecs);
+    /// False when the program got out of the user's reach.
+    bool run(int events, qint64 maxMsecs);
     bool finalCheck();
     int restarts() const { return m_restarts; }
     int done() const { return m_done; }
@@ -144,7 +183,7 @@ private:
     int m_alarms = 0;
 };
 
-void Monkey::run(int events, qint64 maxMsecs)
+bool Monkey::run(int events, qint64 maxMsecs)
 {
     m_instance = std::make_unique<Instance>();
     settle();
@@ -155,8 +194,14 @@ void Monkey::run(int events, qint64 maxMsecs)
         step();
         ++m_done;
         settle();
+        if (!m_instance->ended() && !m_instance->reachable()) {
+            std::fprintf(stderr, "monkey: the program runs with no window and no icon left: %s\n",
+                         m_instance->state().constData());
+            return false;
+        }
         restartIfEnded();
     }
+    return true;
 }
 
 void Monkey::step()
@@ -573,8 +618,7 @@ int main(int argc, char *argv[])
     Monkey monkey(seed);
     QElapsedTimer elapsed;
     elapsed.start();
-    monkey.run(events, maxSeconds * 1000);
-    const bool answers = monkey.finalCheck();
+    const bool answers = monkey.run(events, maxSeconds * 1000) && monkey.finalCheck();
     std::printf("monkey: %d events in %.1f s, %d alarms sent due, %d restarts of the program; "
                 "afterwards it %s\n",
                 monkey.done(), elapsed.elapsed() / 1000.0, monkey.alarms(), monkey.restarts(),
