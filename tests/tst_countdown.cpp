@@ -55,6 +55,8 @@ void tst_Countdown::snoozeText_data()
     QTest::newRow("0") << "0" << true;
     QTest::newRow("blank before 5") << " 5" << true;
     QTest::newRow("leading zero") << "05" << true;
+    QTest::newRow("many leading zeros") << "0000000005" << true;
+    QTest::newRow("leading zeros, more than a day") << "0000001441" << false;
     QTest::newRow("a day") << "1440" << true;
     QTest::newRow("more than a day") << "1441" << false;
     QTest::newRow("many digits") << "99999999999999999999" << false;

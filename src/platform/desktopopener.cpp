@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusReply>
 #include <QDBusUnixFileDescriptor>
 #include <QFile>
@@ -31,6 +32,14 @@ bool portalRuns()
     return activatable.isValid() && activatable.value().contains(PortalService);
 }
 
+void showChooser(const QString &path)
+{
+    // The chooser is not modal: the clock must go on ticking while it is open.
+    auto *chooser = new OpenWithDialog(path);
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->show();
+}
+
 bool askPortal(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC);
@@ -43,7 +52,14 @@ bool askPortal(const QString &path)
         QStringLiteral("org.freedesktop.portal.OpenURI"), QStringLiteral("OpenFile"));
     request << QString() << QVariant::fromValue(file)
             << QVariantMap{{QStringLiteral("ask"), true}};
-    QDBusConnection::sessionBus().asyncCall(request);
+    // A portal that cannot be started or refuses leaves the file to our own chooser.
+    auto *answer = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(request));
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, answer,
+                     [path](QDBusPendingCallWatcher *call) {
+                         if (call->isError())
+                             showChooser(path);
+                         call->deleteLater();
+                     });
     return true;
 }
 
@@ -74,8 +90,5 @@ void DesktopOpener::openWith(const QString &path)
 {
     if (portalRuns() && askPortal(path))
         return;
-    // The chooser is not modal: the clock must go on ticking while it is open.
-    auto *chooser = new OpenWithDialog(path);
-    chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->show();
+    showChooser(path);
 }

@@ -63,8 +63,12 @@ QUrl QtSoundPlayer::urlOf(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    if (!path.startsWith(QLatin1String(":/")))
-        return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    if (!path.startsWith(QLatin1String(":/"))) {
+        // Only a regular file: the backend opens the file on this thread, and opening a named
+        // pipe or a device can wait for ever, with the clock and every window stopped.
+        const QFileInfo file(path);
+        return file.isFile() ? QUrl::fromLocalFile(file.absoluteFilePath()) : QUrl();
+    }
 
     // Not every media backend reads Qt resources: play a copy on disk, made once.
     QTemporaryFile *copy = m_resourceCopies.value(path);

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
@@ -45,9 +46,20 @@ QIcon programIcon()
     return icon;
 }
 
+QIcon pictureIcon(const QString &path)
+{
+    // Qt caches the pixmaps it scales from an icon under that icon's own key: a fresh icon for
+    // every new window would leave one more cache entry behind with each alarm.
+    static QHash<QString, QIcon> icons;
+    auto icon = icons.constFind(path);
+    if (icon == icons.cend())
+        icon = icons.insert(path, QIcon(path));
+    return *icon;
+}
+
 QPixmap picture(const QString &path, int size, const QWidget *shownOn)
 {
-    return QIcon(path).pixmap(QSize(size, size), shownOn->devicePixelRatioF());
+    return pictureIcon(path).pixmap(QSize(size, size), shownOn->devicePixelRatioF());
 }
 
 void bringForward(QWidget *window)

@@ -49,6 +49,9 @@ void centreOnScreen(QWidget *window);
 /// The program's icon at every size the desktop may ask for.
 QIcon programIcon();
 
+/// A picture of the resources as an icon, the same one for the whole run.
+QIcon pictureIcon(const QString &path);
+
 /// A picture of the resources at its size in pixels, sharp on high-DPI screens.
 QPixmap picture(const QString &path, int size, const QWidget *shownOn);
 

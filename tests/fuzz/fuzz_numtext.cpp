@@ -1,6 +1,7 @@
-// libFuzzer target: the text-to-number conversion and the time checks against a plain
-// reference parser for the C locale. Any disagreement aborts with both results.
+// libFuzzer target: the text-to-number conversion, the time checks and the snooze check against
+// a plain reference parser for the C locale. Any disagreement aborts with both results.
 #include "numtext.h"
+#include "snoozeentry.h"
 #include "timeentry.h"
 
 #include <cerrno>
@@ -59,6 +60,25 @@ std::optional<double> reference(const std::string &text)
     return value;
 }
 
+// The snooze box takes blanks around plain digits 0-9 worth 0 to 1440, leading zeros or not.
+bool snoozeTaken(const std::string &text)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && isBlank(text[b]))
+        ++b;
+    while (e > b && isBlank(text[e - 1]))
+        --e;
+    if (b == e)
+        return false;
+    for (size_t i = b; i < e; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    }
+    while (b + 1 < e && text[b] == '0')
+        ++b;
+    return e - b <= 4 && std::stoi(text.substr(b, e - b)) <= 1440;
+}
+
 [[noreturn]] void disagree(const char *what, const std::string &text)
 {
     std::fprintf(stderr, "disagreement in %s for \"%s\"\n", what, text.c_str());
@@ -109,5 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool accepted = whole && *whole >= 1 && *whole <= 12;
     if (check.time.has_value() != accepted)
         disagree("checkAlarmTime", text);
+
+    if (snoozeError(qtext).has_value() == snoozeTaken(text))
+        disagree("snoozeError", text);
     return 0;
 }

@@ -15,7 +15,8 @@ build() {
         "$here/$name.cpp" "$@" $(pkg-config --libs Qt6Core) -o "$out/$name"
 }
 
-build fuzz_numtext "$top/src/engine/numtext.cpp" "$top/src/engine/timeentry.cpp"
+build fuzz_numtext "$top/src/engine/numtext.cpp" "$top/src/engine/timeentry.cpp" \
+    "$top/src/engine/snoozeentry.cpp"
 
 status=0
 for target in fuzz_numtext; do

@@ -59,7 +59,7 @@ aboutfrm::aboutfrm(Services &services, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(tr("About Wakemere v1.0"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/clock16.png")));
+    setWindowIcon(pictureIcon(QStringLiteral(":/pictures/clock16.png")));
     createWidgets();
     createConnections();
     setFixedSize(twips(4620), twips(3780));

@@ -48,7 +48,7 @@ activefrm::activefrm(Forms &forms, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(tr("ALARM!"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/clock16.png")));
+    setWindowIcon(pictureIcon(QStringLiteral(":/pictures/clock16.png")));
     setFixedSize(twips(6120), twips(2100));
     createWidgets();
     createConnections();

@@ -27,7 +27,7 @@ snzfrm::snzfrm(Forms &forms, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(tr("Set Snooze"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/clock16.png")));
+    setWindowIcon(pictureIcon(QStringLiteral(":/pictures/clock16.png")));
     resize(twips(3945), twips(1830));
     createWidgets();
     createConnections();

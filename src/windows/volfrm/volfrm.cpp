@@ -21,7 +21,7 @@ volfrm::volfrm(Services &services, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     setWindowTitle(tr("Set Volume"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/speaker-32.png")));
+    setWindowIcon(pictureIcon(QStringLiteral(":/pictures/speaker-32.png")));
     createWidgets();
     createConnections();
     resize(twips(6675), twips(3495));
