@@ -32,7 +32,28 @@ void QtSoundPlayer::createPlayer()
             [this](QMediaPlayer::MediaStatus status) {
                 if (status == QMediaPlayer::InvalidMedia)
                     report();
+                else if (status == QMediaPlayer::EndOfMedia && endedTooSoon())
+                    QMetaObject::invokeMethod(this, &QtSoundPlayer::restart, Qt::QueuedConnection);
             });
+}
+
+bool QtSoundPlayer::endedTooSoon() const
+{
+    // Qt 6.4's GStreamer backend now and then ends an MP3 at once, at position 0, without a
+    // sound: an end long before the sound's duration is that fault, not the real end.
+    const qint64 duration = m_player->duration();
+    const qint64 played = m_started.elapsed();
+    return m_restarts < MaxRestarts && m_player->position() == 0
+           && (duration > 0 ? played < duration / 2 : played < 500);
+}
+
+void QtSoundPlayer::restart()
+{
+    ++m_restarts;
+    m_started.start();
+    m_player->setSource(QUrl());
+    m_player->setSource(m_url);
+    m_player->play();
 }
 
 void QtSoundPlayer::play(const QString &path)
@@ -49,6 +70,9 @@ void QtSoundPlayer::play(const QString &path)
         report();
         return;
     }
+    m_url = url;
+    m_restarts = 0;
+    m_started.start();
     m_player->setSource(url);
     m_player->play();
 }
