@@ -20,6 +20,7 @@ import lib  # noqa: E402
 
 PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 TITLE = "Wakemere"
+ICON = "wakemere"   # the icon's X window is named after the application
 
 
 class Failed(Exception):
@@ -36,7 +37,7 @@ def run(*args):
 
 
 def our_icons():
-    return [wid for wid, name in lib.tray_icons() if name == TITLE]
+    return [wid for wid, name in lib.tray_icons() if name == ICON]
 
 
 def viewable(wid):
