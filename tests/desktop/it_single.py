@@ -13,27 +13,11 @@ import re
 import subprocess
 import sys
 import time
-import traceback
 
-sys.path.insert(0, os.environ["TESTDESK_LIBDIR"])
-import lib  # noqa: E402
+from program import PROGRAM, expect, lib, main, run
 
-PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 TITLE = "Wakemere"
 ICON = "wakemere"   # the icon's X window is named after the application
-
-
-class Failed(Exception):
-    pass
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failed(message)
-
-
-def run(*args):
-    return subprocess.run(args, check=True, capture_output=True, text=True, timeout=30).stdout
 
 
 def our_icons():
@@ -126,24 +110,5 @@ def two_starts_at_once():
         stop(*copies)
 
 
-def main():
-    if not PROGRAM:
-        print("usage: it_single.py PATH-TO-WAKEMERE", file=sys.stderr)
-        return 2
-    passed = failed = 0
-    for test in (second_start_shows_the_first, two_starts_at_once):
-        try:
-            test()
-            passed += 1
-            print("PASS", test.__name__, flush=True)
-        except Exception as error:  # noqa: BLE001 - report every failure and go on
-            failed += 1
-            print("FAIL", test.__name__ + ":", error, flush=True)
-            if not isinstance(error, Failed):
-                traceback.print_exc()
-    print("%d passed, %d failed" % (passed, failed), flush=True)
-    return 1 if failed else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(second_start_shows_the_first, two_starts_at_once))
