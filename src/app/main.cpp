@@ -14,11 +14,13 @@
 #include "singleinstance.h"
 #include "systemclock.h"
 #include "systemvolume.h"
+#include "timinglog.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    TimingLog::markStart();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wakemere"));
     // No display name: on X11 Qt would append it to every window title ("ALARM! — Wakemere").
@@ -47,6 +49,7 @@ int main(int argc, char *argv[])
     Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
 
     Forms forms(services);
+    TimingLog::installIfEnabled(forms);
     forms.mainForm()->show();
     QObject::connect(&instance, &SingleInstance::activationRequested, &forms, [&forms] {
         if (mainfrm *main = forms.mainFormIfLoaded()) {
