@@ -338,7 +338,7 @@ class Bench:
                 lib.wait_until(lambda: listener.onset_ms, timeout=max(0, due - time.time()) + 3,
                                interval=0.01)
                 due_ms = due * 1000.0
-                fired = program.marks("alarm-due")
+                fired = program.marks("alarm-tick")
                 tick.append(fired[0] - due_ms if fired else None)
                 window.append(shown - due_ms if shown else None)
                 sound.append(listener.onset_ms - due_ms if listener.onset_ms else None)

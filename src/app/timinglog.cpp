@@ -16,10 +16,10 @@ namespace {
 Q_LOGGING_CATEGORY(lcTiming, "wakemere.timing", QtWarningMsg)
 
 // Wall-clock milliseconds, so that a script can set them against its own clock.
-void mark(const char *what, const QString &detail = QString())
+void mark(const char *what, const QString &detail = QString(),
+          qint64 when = QDateTime::currentMSecsSinceEpoch())
 {
-    qCInfo(lcTiming).noquote() << "timing" << what << QDateTime::currentMSecsSinceEpoch()
-                               << detail;
+    qCInfo(lcTiming).noquote() << "timing" << what << when << detail;
 }
 
 QWidget *widgetOf(QWindow *window)
@@ -54,16 +54,24 @@ TimingLog::TimingLog(Forms &forms)
         return;
     qApp->installEventFilter(this);
     // Connected after the window's own handler, so the clock is on the label already.
-    if (auto *clock = main->findChild<QTimer *>(QStringLiteral("Timer1")))
-        connect(clock, &QTimer::timeout, this, [] { mark("first-tick"); },
+    m_clock = main->findChild<QTimer *>(QStringLiteral("Timer1"));
+    if (m_clock)
+        connect(m_clock, &QTimer::timeout, this, [] { mark("first-tick"); },
                 Qt::SingleShotConnection);
-    connect(main, &mainfrm::alarmDue, this,
-            [](int slot) { mark("alarm-due", QString::number(slot)); });
+    // Logged once the alarm was carried out; the tick that found it due is logged with it.
+    connect(main, &mainfrm::alarmDue, this, [this](int slot) {
+        mark("alarm-tick", QString::number(slot), m_lastTick);
+        mark("alarm-due", QString::number(slot));
+    });
 }
 
 bool TimingLog::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Timer:
+        if (watched == m_clock)
+            m_lastTick = QDateTime::currentMSecsSinceEpoch();
+        break;
     case QEvent::Expose: {
         auto *window = qobject_cast<QWindow *>(watched);
         if (!window || !window->isExposed() || window->property("timingSeen").toBool())

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+
+class QTimer;
 
 class Forms;
 
@@ -22,5 +25,7 @@ protected:
 private:
     explicit TimingLog(Forms &forms);
 
+    QPointer<QTimer> m_clock;
+    qint64 m_lastTick = 0;
     bool m_mainShown = false;
 };
