@@ -120,13 +120,19 @@ def activity(pid):
     return cpu, switches
 
 
-def per_minute(pid, seconds):
-    """CPU ms and wake-ups per minute over the next SECONDS."""
-    cpu0, sw0 = activity(pid)
-    time.sleep(seconds)
-    cpu1, sw1 = activity(pid)
-    scale = 60.0 / seconds
-    return (cpu1 - cpu0) / 1e6 * scale, (sw1 - sw0) * scale
+def per_minute(pids, intervals, seconds):
+    """CPU ms and wake-ups per minute of each process, for each of INTERVALS back-to-back
+    intervals of SECONDS: {pid: ([cpu, ...], [wake-ups, ...])}."""
+    rates = {pid: ([], []) for pid in pids}
+    before = {pid: activity(pid) for pid in pids}
+    for _ in range(intervals):
+        time.sleep(seconds)
+        for pid in pids:
+            cpu, switches = activity(pid)
+            rates[pid][0].append((cpu - before[pid][0]) / 1e6 * 60.0 / seconds)
+            rates[pid][1].append((switches - before[pid][1]) * 60.0 / seconds)
+            before[pid] = (cpu, switches)
+    return rates
 
 
 def keys(wid, *names):
@@ -245,79 +251,75 @@ class Bench:
         print("  %-58s %10s %10s" % self.rows[-1], flush=True)
 
     def startup(self):
-        print("start-up, %d runs each" % self.o.runs, flush=True)
-        shown = {"wakemere": [], "minimal": []}
-        tick = {"wakemere": [], "minimal": []}
-        loader = {"wakemere": [], "minimal": []}
+        """Each program alone; the first runs wait to measure memory after a while idle."""
+        print("start-up, %d runs each; memory %d s after start in the first %d"
+              % (self.o.runs, self.o.settle, self.o.memory_runs), flush=True)
+        names = list(self.programs)
+        f = {name: {"main": [], "shown": [], "tick": [], "rss": [], "pss": []} for name in names}
         for i in range(self.o.runs):
-            order = ("wakemere", "minimal") if i % 2 == 0 else ("minimal", "wakemere")
-            for name in order:
+            for name in (names if i % 2 == 0 else reversed(names)):
                 program = self.start(name)
                 try:
                     entered = program.mark("main")
                     drawn = program.mark("main-shown")
                     ticked = program.mark("first-tick", timeout=3)
+                    if i < self.o.memory_runs:
+                        time.sleep(max(0.0, self.o.settle - (now_ms() - program.exec_ms) / 1000))
+                        rss, pss = memory(program.pid)
+                        f[name]["rss"].append(rss / 1024)
+                        f[name]["pss"].append(pss / 1024)
                 finally:
                     program.stop()
-                loader[name].append(entered and entered - program.exec_ms)
-                shown[name].append(drawn and drawn - program.exec_ms)
-                tick[name].append(ticked and ticked - program.exec_ms)
+                f[name]["main"].append(entered and entered - program.exec_ms)
+                f[name]["shown"].append(drawn and drawn - program.exec_ms)
+                f[name]["tick"].append(ticked and ticked - program.exec_ms)
                 time.sleep(0.3)
-        self.row("start-up: exec to main() (ms)", median(loader["wakemere"]),
-                 median(loader["minimal"]))
-        self.row("start-up: exec to main window drawn (ms)", median(shown["wakemere"]),
-                 median(shown["minimal"]))
-        self.row("start-up: exec to first clock tick (ms)", median(tick["wakemere"]),
-                 median(tick["minimal"]))
+        w, m = f["wakemere"], f["minimal"]
+        self.row("start-up: exec to main() (ms)", median(w["main"]), median(m["main"]))
+        self.row("start-up: exec to main window drawn (ms)", median(w["shown"]),
+                 median(m["shown"]))
+        self.row("start-up: exec to first clock tick (ms)", median(w["tick"]), median(m["tick"]))
+        self.row("memory %d s after start: RSS (MiB)" % self.o.settle, median(w["rss"]),
+                 median(m["rss"]), 1)
+        self.row("memory %d s after start: PSS (MiB)" % self.o.settle, median(w["pss"]),
+                 median(m["pss"]), 1)
 
     def idle(self):
-        """Memory after 10 s, then CPU and wake-ups shown and hidden in the tray; one program
-        at a time, so that neither shares the other's pages."""
-        print("idle, %d runs each: memory at %d s, %d s shown, %d s hidden"
-              % (self.o.idle_runs, self.o.settle, self.o.shown, self.o.hidden), flush=True)
-        figures = {name: {"rss": [], "pss": [], "cpu_shown": [], "wake_shown": [],
-                          "cpu_hidden": [], "wake_hidden": [], "paints": []}
-                   for name in self.programs}
-        for i in range(self.o.idle_runs):
-            order = ("wakemere", "minimal") if i % 2 == 0 else ("minimal", "wakemere")
-            for name in order:
-                f = figures[name]
-                program = self.start(name)
-                try:
-                    program.mark("main-shown")
-                    time.sleep(max(0.0, self.o.settle - (now_ms() - program.exec_ms) / 1000))
-                    rss, pss = memory(program.pid)
-                    f["rss"].append(rss / 1024)
-                    f["pss"].append(pss / 1024)
-                    cpu, wakes = per_minute(program.pid, self.o.shown)
-                    f["cpu_shown"].append(cpu)
-                    f["wake_shown"].append(wakes)
-
-                    wid = program.main_window()
-                    run("xdotool", "windowminimize", "--sync", wid)
-                    hidden = lib.wait_until(lambda: not program.main_window(), timeout=3)
-                    if not hidden:
-                        print("  %s: main window not hidden in the tray" % name)
-                    time.sleep(1)
-                    before = len(program.marks("paint-unexposed"))
-                    cpu, wakes = per_minute(program.pid, self.o.hidden)
-                    f["cpu_hidden"].append(cpu)
-                    f["wake_hidden"].append(wakes)
-                    f["paints"].append(len(program.marks("paint-unexposed")) - before)
-                finally:
-                    program.stop()
-        w, m = figures["wakemere"], figures["minimal"]
-        self.row("memory after %d s idle: RSS (MiB)" % self.o.settle, median(w["rss"]),
-                 median(m["rss"]), 1)
-        self.row("memory after %d s idle: PSS (MiB)" % self.o.settle, median(w["pss"]),
-                 median(m["pss"]), 1)
-        self.row("shown: CPU (ms per minute)", median(w["cpu_shown"]), median(m["cpu_shown"]), 1)
-        self.row("shown: wake-ups per minute", median(w["wake_shown"]), median(m["wake_shown"]))
-        self.row("hidden in the tray: CPU (ms per minute)", median(w["cpu_hidden"]),
-                 median(m["cpu_hidden"]), 1)
-        self.row("hidden in the tray: wake-ups per minute", median(w["wake_hidden"]),
-                 median(m["wake_hidden"]))
-        self.row("hidden in the tray: paints of hidden windows", median(w["paints"]))
+        """Both programs at once, Wakemere started last so that it has the focus (and a text
+        cursor); rates are medians over 10 s intervals, scaled to a minute."""
+        intervals = (self.o.shown, self.o.hidden)
+        print("idle: %d s shown, then %d s hidden in the tray, in %d s intervals"
+              % (intervals[0] * self.o.interval, intervals[1] * self.o.interval,
+                 self.o.interval), flush=True)
+        programs = {}
+        try:
+            for name in ("minimal", "wakemere"):
+                programs[name] = self.start(name)
+                programs[name].mark("main-shown")
+            # Past the time the text cursor blinks without input.
+            time.sleep(max(0.0, self.o.settle + 2 - (now_ms() - programs["wakemere"].exec_ms)
+                           / 1000))
+            pids = [p.pid for p in programs.values()]
+            shown = per_minute(pids, intervals[0], self.o.interval)
+            for name, program in programs.items():
+                run("xdotool", "windowminimize", "--sync", program.main_window())
+                if not lib.wait_until(lambda: not program.main_window(), timeout=3):
+                    print("  %s: main window not hidden in the tray" % name)
+            time.sleep(2)
+            paints = len(programs["wakemere"].marks("paint-unexposed"))
+            hidden = per_minute(pids, intervals[1], self.o.interval)
+            paints = len(programs["wakemere"].marks("paint-unexposed")) - paints
+        finally:
+            for program in programs.values():
+                program.stop()
+        w, m = programs["wakemere"].pid, programs["minimal"].pid
+        self.row("shown: CPU (ms per minute)", median(shown[w][0]), median(shown[m][0]), 1)
+        self.row("shown: wake-ups per minute", median(shown[w][1]), median(shown[m][1]))
+        self.row("hidden in the tray: CPU (ms per minute)", median(hidden[w][0]),
+                 median(hidden[m][0]), 1)
+        self.row("hidden in the tray: wake-ups per minute", median(hidden[w][1]),
+                 median(hidden[m][1]))
+        self.row("hidden in the tray: paints of hidden windows", paints)
 
     def latency(self):
         """Fresh program each time, so every alarm is the first: the sound is set up then."""
@@ -413,28 +415,31 @@ def main():
     parser.add_argument("--quick", action="store_true",
                         help="one run of each, short idle: a smoke test of the script")
     parser.add_argument("--runs", type=int, default=7, help="start-up runs per program")
-    parser.add_argument("--idle-runs", type=int, default=3, help="idle runs per program")
-    parser.add_argument("--settle", type=int, default=10, help="idle seconds before memory")
-    parser.add_argument("--shown", type=int, default=20, help="seconds measured while shown")
-    parser.add_argument("--hidden", type=int, default=30, help="seconds measured while hidden")
+    parser.add_argument("--memory-runs", type=int, default=3,
+                        help="start-up runs that also measure memory")
+    parser.add_argument("--settle", type=int, default=10, help="seconds idle before memory")
+    parser.add_argument("--interval", type=int, default=10, help="seconds per idle interval")
+    parser.add_argument("--shown", type=int, default=3, help="intervals measured while shown")
+    parser.add_argument("--hidden", type=int, default=6, help="intervals measured while hidden")
     parser.add_argument("--alarms", type=int, default=10, help="alarms for the latency")
-    parser.add_argument("--day-alarms", type=int, default=30, help="alarms for the memory")
+    parser.add_argument("--day-alarms", type=int, default=20, help="alarms for the memory")
     parser.add_argument("--lead", type=int, default=5, help="seconds from arming to the alarm")
     parser.add_argument("--keep-logs", action="store_true", help=argparse.SUPPRESS)
     parser.add_argument("--only", default="startup,idle,latency,days",
                         help="comma-separated parts to run (startup, idle, latency, days)")
     options = parser.parse_args()
     if options.quick:
-        options.runs = options.idle_runs = options.alarms = 1
-        options.settle, options.shown, options.hidden, options.day_alarms = 3, 3, 3, 3
+        options.runs = options.memory_runs = options.alarms = options.shown = 1
+        options.hidden = 1
+        options.settle, options.interval, options.day_alarms = 3, 3, 3
 
     bench = Bench(options)
     started = time.monotonic()
     for part in options.only.split(","):
         getattr(bench, part.strip())()
     bench.table()
-    print("\n(%.0f s; wake-ups are context switches over all threads; CPU from schedstat)"
-          % (time.monotonic() - started))
+    print("\n(%.0f s; wake-ups: voluntary and involuntary context switches of all threads;"
+          " CPU: schedstat run time of all threads)" % (time.monotonic() - started))
     return 0
 
 
