@@ -20,7 +20,7 @@ bool isBlank(char c)
 
 // Blanks, an optional sign, digits with at most one point (at least one digit), an optional
 // exponent, blanks. Anything else is not a number.
-std::optional<double> reference(const std::string &text)
+std::optional<double> reference(const std::string &text, bool *undecided)
 {
     size_t b = 0, e = text.size();
     while (b < e && isBlank(text[b]))
@@ -52,9 +52,11 @@ std::optional<double> reference(const std::string &text)
     }
     if (i != s.size())
         return std::nullopt;
-    // Too large or too small to hold is no number either.
+    // Too large to hold is no number. Below the smallest normal double a conversion may round
+    // to a denormal or give up: either answer is right.
     errno = 0;
     const double value = std::strtod(s.c_str(), nullptr);
+    *undecided = errno == ERANGE && std::isfinite(value);
     if (errno == ERANGE || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -98,7 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QLocale c = QLocale::c();
 
     const auto got = toNumber(qtext, c);
-    const auto want = reference(text);
+    bool undecided = false;
+    const auto want = reference(text, &undecided);
+    if (undecided)
+        return 0;
     if (got.has_value() != want.has_value() || (got && *got != *want))
         disagree("toNumber", text);
 
