@@ -1,13 +1,5 @@
 #include "alarmtable.h"
-#include "fakeclock.h"
-#include "fakedialogs.h"
-#include "fakelifecycle.h"
-#include "fakeopener.h"
-#include "fakepowercontrol.h"
-#include "fakesoundplayer.h"
-#include "faketrayicon.h"
-#include "fakeurlopener.h"
-#include "fakevolume.h"
+#include "fakeservices.h"
 #include "forms.h"
 #include "mainfrm.h"
 #include "mediaplayer.h"
@@ -25,20 +17,8 @@
 namespace {
 
 /// A main window on fakes, loaded as at program start.
-struct Fixture
+struct Fixture : FakeServices
 {
-    AlarmTable table;
-    FakeClock clock;
-    FakeDialogs dialogs;
-    FakeLifecycle lifecycle;
-    FakeVolume volume;
-    FakeUrlOpener urls;
-    FakeTrayIcon trayIcon;
-    FakeSoundPlayer sound;
-    MediaPlayer mp1{sound};
-    FakeOpener opener;
-    FakePowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 
