@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 /// Keeps one copy of the program per user session: a later start asks the running copy to show
 /// its main window and then gives up, so no alarm is armed twice.
@@ -13,6 +13,7 @@ class SingleInstance : public QObject
 public:
     /// The socket lives at serverName: a path, or a bare name in the runtime folder.
     explicit SingleInstance(const QString &serverName, QObject *parent = nullptr);
+    ~SingleInstance() override;
 
     /// True when this is the first copy, which now listens for later ones; false when another
     /// copy runs and was asked to show itself.
@@ -27,7 +28,10 @@ signals:
 
 private:
     bool askRunningCopy();
+    bool listen();
+    void acceptPeers();
+    void readPeer(int peer, QSocketNotifier *notifier, QByteArray &received);
 
-    QString m_serverName;
-    QLocalServer *m_server = nullptr;
+    QString m_path;
+    int m_listener = -1;
 };
