@@ -1,19 +1,19 @@
 #include "alarmtable.h"
-#include "desktopopener.h"
 #include "desktopurlopener.h"
 #include "forms.h"
 #include "formutil.h"
+#include "lazyopener.h"
+#include "lazysoundplayer.h"
+#include "lazyvolume.h"
 #include "logindpowercontrol.h"
 #include "mainfrm.h"
 #include "mediaplayer.h"
 #include "qtlifecycle.h"
-#include "qtsoundplayer.h"
 #include "qttrayicon.h"
 #include "qtuserdialogs.h"
 #include "services.h"
 #include "singleinstance.h"
 #include "systemclock.h"
-#include "systemvolume.h"
 #include "timinglog.h"
 
 #include <QApplication>
@@ -39,12 +39,12 @@ int main(int argc, char *argv[])
     SystemClock clock;
     QtUserDialogs dialogs;
     QtLifecycle lifecycle;
-    SystemVolume volume;
+    LazyVolume volume;
     DesktopUrlOpener urls;
     QtTrayIcon trayIcon;
-    QtSoundPlayer sound;
+    LazySoundPlayer sound;
     MediaPlayer mp1(sound);
-    DesktopOpener opener;
+    LazyOpener opener;
     LogindPowerControl power;
     Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
 

@@ -10,6 +10,9 @@ class SoundPlayer : public QObject
 public:
     using QObject::QObject;
 
+    /// Sets up the sound output, and may open the file, ahead of play(path), so that the sound
+    /// starts at once; a sound that plays goes on.
+    virtual void prepare(const QString &path) { Q_UNUSED(path) }
     /// Plays the file from its beginning, once, in place of whatever played; returns at once.
     /// A Qt resource path (":/...") plays too.
     virtual void play(const QString &path) = 0;

@@ -1,0 +1,30 @@
+#include "backendmodule.h"
+
+#include "desktopopener.h"
+#include "qtsoundplayer.h"
+#include "systemvolume.h"
+
+namespace {
+
+SoundPlayer *makeSoundPlayer()
+{
+    return new QtSoundPlayer;
+}
+
+VolumeControl *makeVolume()
+{
+    return new SystemVolume;
+}
+
+Opener *makeOpener()
+{
+    return new DesktopOpener;
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT const BackendModule *wakemere_backends()
+{
+    static const BackendModule module{makeSoundPlayer, makeVolume, makeOpener};
+    return &module;
+}
