@@ -1,11 +1,39 @@
 #include "formutil.h"
 
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHash>
+#include <QImageReader>
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
+
+namespace {
+
+// Read by the type its name gives: asked to find out, Qt loads every image plugin (and the SVG
+// module) to ask each whether it reads PNG.
+QPixmap readPicture(const QString &path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+QIcon readIcon(const QString &path)
+{
+    QIcon icon(readPicture(path));
+    if (qGuiApp->devicePixelRatio() > 1.0) {
+        const QFileInfo file(path);
+        const QString doubled = file.path() + QLatin1Char('/') + file.completeBaseName()
+                                + QStringLiteral("@2x.") + file.suffix();
+        if (QFileInfo::exists(doubled))
+            icon.addPixmap(readPicture(doubled));
+    }
+    return icon;
+}
+
+} // namespace
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -40,9 +68,11 @@ void centreOnScreen(QWidget *window)
 
 QIcon programIcon()
 {
+    // Every size goes to the window system with each window; the larger ones are decoded for
+    // nothing where the desktop file's icons serve launchers and docks.
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/wakemere-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(readPicture(QStringLiteral(":/icons/wakemere-%1.png").arg(size)));
     return icon;
 }
 
@@ -53,7 +83,7 @@ QIcon pictureIcon(const QString &path)
     static QHash<QString, QIcon> icons;
     auto icon = icons.constFind(path);
     if (icon == icons.cend())
-        icon = icons.insert(path, QIcon(path));
+        icon = icons.insert(path, readIcon(path));
     return *icon;
 }
 

@@ -46,10 +46,11 @@ int centredStart(int screenLength, int windowLength);
 /// Centres a top-level window on its screen.
 void centreOnScreen(QWidget *window);
 
-/// The program's icon at every size the desktop may ask for.
+/// The program's icon at the sizes a window or tray shows (16 to 64 pixels).
 QIcon programIcon();
 
-/// A picture of the resources as an icon, the same one for the whole run.
+/// A picture of the resources as an icon (with its @2x file on high-DPI screens), the same
+/// one for the whole run.
 QIcon pictureIcon(const QString &path);
 
 /// A picture of the resources at its size in pixels, sharp on high-DPI screens.
