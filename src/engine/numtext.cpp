@@ -1,8 +1,16 @@
 #include "numtext.h"
 
-#include <QRegularExpression>
-
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
 
 QString numStr(qint64 n)
 {
@@ -23,14 +31,17 @@ QString trimmedNum(qint64 n)
 std::optional<double> toNumber(const QString &text, const QLocale &locale)
 {
     QString s = text.trimmed();
-    // People type ".5", "-.5" and "1." and expect them to read as numbers.
-    const QString dot = QRegularExpression::escape(locale.decimalPoint());
-    const QRegularExpression leadingPoint(QStringLiteral("^[+-]?") + dot + QStringLiteral("[0-9]"));
-    const QRegularExpression trailingPoint(QStringLiteral("^[+-]?[0-9]+") + dot + QLatin1Char('$'));
-    if (leadingPoint.match(s).hasMatch())
-        s.insert(s.indexOf(locale.decimalPoint()), QLatin1Char('0'));
-    else if (trailingPoint.match(s).hasMatch())
-        s.chop(locale.decimalPoint().size());
+    // People type ".5", "-.5" and "1." and expect them to read as numbers. Checked by hand: a
+    // regular expression here costs the start-up the pattern compiler.
+    const QString dot = locale.decimalPoint();
+    const qsizetype sign = s.startsWith(QLatin1Char('+')) || s.startsWith(QLatin1Char('-'));
+    const qsizetype afterDot = sign + dot.size();
+    if (QStringView(s).mid(sign).startsWith(dot) && s.size() > afterDot
+        && isAsciiDigit(s.at(afterDot)))
+        s.insert(sign, QLatin1Char('0'));
+    else if (s.endsWith(dot) && s.size() > afterDot
+             && std::all_of(s.cbegin() + sign, s.cend() - dot.size(), isAsciiDigit))
+        s.chop(dot.size());
 
     // Grouping is refused: "1.5" must not read as 15 where the point groups thousands.
     QLocale strict = locale;
