@@ -90,6 +90,8 @@ private slots:
     void clockShowsTimeAndScans();
     void clockNeverFiresBeforeActivate();
     void clockCatchesUpLateTicks();
+    void soundSetUpJustBeforeItsAlarm_data();
+    void soundSetUpJustBeforeItsAlarm();
     void browseKeepsFileOnCancel();
     void shortcutsWorkInTextBoxes_data();
     void shortcutsWorkInTextBoxes();
@@ -382,6 +384,34 @@ void tst_mainfrm::clockCatchesUpLateTicks()
     f.tickAt(QTime(7, 30, 1, 100));   // a late tick: 07:29:59 and 07:30:00 went by unseen
     f.tickAt(QTime(7, 30, 1, 900));   // a second tick in the same second
     QCOMPARE(due.count(), 1);
+}
+
+void tst_mainfrm::soundSetUpJustBeforeItsAlarm_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("prepared");
+    QTest::newRow("sound file") << int(PlaySound) << "/tmp/alarm.wav"
+                                << QStringList{"/tmp/alarm.wav"};
+    QTest::newRow("no file: the tone") << int(PlaySound) << ""
+                                       << QStringList{MediaPlayer::AlarmTone};
+    QTest::newRow("message needs none") << int(DisplayMessage) << "/tmp/alarm.wav"
+                                        << QStringList{};
+}
+
+void tst_mainfrm::soundSetUpJustBeforeItsAlarm()
+{
+    QFETCH(int, action);
+    QFETCH(QString, file);
+    QFETCH(QStringList, prepared);
+    Fixture f;
+    f.main->db.FileName = file;
+    f.arm("7", "30", "00");
+    f.table.slot(1).almAction = qint16(action);
+    f.tickAt(QTime(7, 29, 57));
+    QVERIFY(f.sound.prepared.isEmpty());    // not at start-up, nor long before
+    f.tickAt(QTime(7, 29, 58));
+    QCOMPARE(f.sound.prepared, prepared);
 }
 
 void tst_mainfrm::browseKeepsFileOnCancel()

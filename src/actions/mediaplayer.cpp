@@ -18,6 +18,11 @@ void MediaPlayer::setFile(const QString &path)
     m_toneInstead = path.trimmed().isEmpty();
 }
 
+void MediaPlayer::prepare(const QString &path)
+{
+    m_player.prepare(path.trimmed().isEmpty() ? AlarmTone : path);
+}
+
 void MediaPlayer::play()
 {
     m_playing = true;

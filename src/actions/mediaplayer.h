@@ -20,6 +20,9 @@ public:
     /// Sets the file that play() sounds; nothing plays yet.
     void setFile(const QString &path);
     QString file() const { return m_file; }
+    /// Sets the sound output up ahead of the play of this file (the tone for none), so that
+    /// the sound starts at once; what plays now goes on.
+    void prepare(const QString &path);
     /// Sounds the file set last, from its beginning; returns at once.
     void play();
     /// Ends the sound at once; the file stays set.

@@ -56,6 +56,16 @@ void QtSoundPlayer::restart()
     m_player->play();
 }
 
+void QtSoundPlayer::prepare(const QString &path)
+{
+    // Loading the media backend and a copy of a built-in sound take a while at the first play.
+    // A source is not loaded ahead: Qt 6.4's GStreamer backend starts a source paused ahead
+    // only as late as it was paused early.
+    if (!m_player)
+        createPlayer();
+    urlOf(path);
+}
+
 void QtSoundPlayer::play(const QString &path)
 {
     if (!m_player)

@@ -19,6 +19,7 @@ public:
     explicit QtSoundPlayer(QObject *parent = nullptr);
     ~QtSoundPlayer() override;
 
+    void prepare(const QString &path) override;
     void play(const QString &path) override;
     void stop() override;
 

@@ -10,7 +10,10 @@ class FakeSoundPlayer final : public SoundPlayer
 public:
     QStringList played;    // every play(), in order
     int stops = 0;
+    QStringList prepared;  // every prepare(), in order
     bool playing = false;
+
+    void prepare(const QString &path) override { prepared << path; }
 
     void play(const QString &path) override
     {

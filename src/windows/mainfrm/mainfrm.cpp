@@ -32,6 +32,9 @@ namespace {
 
 // A tick lands this long after the second boundary, so the clock already reads the new second.
 constexpr int TickLagMs = 5;
+// The sound output is set up this long before a sound alarm: the first set-up takes a moment,
+// and doing it at start-up would cost every run that never sounds an alarm.
+constexpr int PrepareAheadSecs = 2;
 
 const QString ProgramFilter = QStringLiteral("Programs(*.exe)|*.exe");
 const QString AnyFileFilter = QStringLiteral("All Files(*.*)|*.*");
@@ -308,6 +311,18 @@ void mainfrm::Timer1_Timer()
         for (const DueAlarm &alarm : m_scanner.scan(table, second))
             carryOut(alarm);
     }
+    prepareSound(now);
+}
+
+void mainfrm::prepareSound(const QDateTime &now)
+{
+    const QTime ahead = now.time().addSecs(PrepareAheadSecs);
+    for (const DueAlarm &alarm : dueAlarms(m_services.table, ahead)) {
+        if (alarm.action == PlaySound) {
+            m_services.mp1.prepare(m_services.table.slot(alarm.slot).almFile);
+            return;
+        }
+    }
 }
 
 void mainfrm::carryOut(const DueAlarm &alarm)
@@ -348,13 +363,14 @@ void mainfrm::carryOut(const DueAlarm &alarm)
 
 void mainfrm::playFile(const QString &almfile)
 {
-    m_services.mp1.setFile(almfile);
-    m_services.mp1.play();
+    // The window goes up first: starting the sound may take a moment the window need not wait.
     m_forms.unloadActive();
     activefrm *alarmWindow = m_forms.activeForm();
     alarmWindow->show();
     alarmWindow->enableClose();
     alarmWindow->repaint();
+    m_services.mp1.setFile(almfile);
+    m_services.mp1.play();
 }
 
 void mainfrm::openFile(const QString &path)

@@ -77,6 +77,7 @@ private:
     void showMessageForm();
     void setFileControlsVisible(bool visible);
     void scheduleTick();
+    void prepareSound(const QDateTime &now);
     void Form_Unload();
     void Form_Resize();
     void addTrayIcon();
