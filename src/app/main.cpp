@@ -1,4 +1,5 @@
 #include "alarmtable.h"
+#include "blinktimeout.h"
 #include "desktopurlopener.h"
 #include "forms.h"
 #include "formutil.h"
@@ -30,6 +31,7 @@ int main(int argc, char *argv[])
     // The main window may hide in the notification area while every other window is closed;
     // the program ends when no window is loaded any longer, which Forms decides.
     QApplication::setQuitOnLastWindowClosed(false);
+    BlinkTimeout blinkTimeout;
 
     SingleInstance instance(SingleInstance::defaultServerName());
     if (!instance.claim())
