@@ -1,4 +1,5 @@
 #include "alarmtable.h"
+#include "appstyle.h"
 #include "blinktimeout.h"
 #include "desktopurlopener.h"
 #include "forms.h"
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral("org.wakemere.Wakemere"));
     QApplication::setWindowIcon(programIcon());
+    QApplication::setStyle(new AppStyle);
     // The main window may hide in the notification area while every other window is closed;
     // the program ends when no window is loaded any longer, which Forms decides.
     QApplication::setQuitOnLastWindowClosed(false);
