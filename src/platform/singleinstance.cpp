@@ -2,12 +2,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr int AnswerMs = 1000;
+constexpr int LockPollMs = 10;
 const QByteArray ShowRequest = "show\n";
 
 QString runtimeFolder()
@@ -64,15 +66,22 @@ QString SingleInstance::defaultServerName()
 
 bool SingleInstance::claim()
 {
-    // Two copies started at once must not both take the socket: the lock orders them.
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0);
-    lock.tryLock(5 * AnswerMs);
+    // Two copies started at once must not both take the socket: the lock orders them. The
+    // system drops it with its holder, so a crashed copy leaves none behind.
+    const int lock = ::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(),
+                            O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    // A copy stuck while holding it holds this one up five seconds at most.
+    for (int waited = 0; lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) != 0
+                         && errno == EWOULDBLOCK && waited < 5 * AnswerMs;
+         waited += LockPollMs)
+        ::usleep(LockPollMs * 1000);
 
-    if (askRunningCopy())
-        return false;
-    listen();   // without a socket it runs on unguarded rather than not at all
-    return true;
+    const bool running = askRunningCopy();
+    if (!running)
+        listen();   // without a socket it runs on unguarded rather than not at all
+    if (lock >= 0)
+        ::close(lock);
+    return !running;
 }
 
 bool SingleInstance::askRunningCopy()
