@@ -110,10 +110,19 @@ struct Desk : QObject, FakeServices
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("activefrm"))
-            acts.append({table.firedAlm, clock.current, carriedOut(
-                                                           static_cast<QWidget *>(watched))});
+        // The window goes up before the sound starts: what went out is judged once the tick
+        // that showed it is over.
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("activefrm")) {
+            acts.append({table.firedAlm, clock.current, false});
+            m_shown = static_cast<QWidget *>(watched);
+        }
         return false;
+    }
+    void settle()
+    {
+        if (m_shown)
+            acts.last().carriedOut = carriedOut(m_shown);
+        m_shown = nullptr;
     }
 
     /// Whether the action of the slot that fell due went out, as far as the fakes can tell.
@@ -191,6 +200,7 @@ struct Desk : QObject, FakeServices
     {
         clock.current = now;
         main->Timer1_Timer();
+        settle();
         ++ticks;
     }
     /// One second of the alarm window's own timer, while it counts down.
@@ -199,6 +209,7 @@ struct Desk : QObject, FakeServices
         activefrm *alarm = forms.activeFormIfLoaded();
         if (alarm && get<QTimer>(alarm, "Timer1")->isActive())
             alarm->Timer1_Timer();
+        settle();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     void answer(Answer how)
@@ -214,6 +225,9 @@ struct Desk : QObject, FakeServices
         type(forms.snoozeFormIfLoaded(), "Text1", QStringLiteral("1"));
         click(forms.snoozeFormIfLoaded(), "ok");
     }
+
+private:
+    QPointer<QWidget> m_shown;  // the alarm window shown by the tick under way
 };
 
 /// The tick times within one clock second, in milliseconds from its start: the clock's timer
