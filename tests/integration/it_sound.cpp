@@ -97,15 +97,24 @@ it_sound::Heard it_sound::listen(Act act, int msecs)
 void it_sound::filesPlayAndReplay_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("WAV") << "wake up.wav";
-    QTest::newRow("MP3") << "wake up.mp3";
+    QTest::addColumn<bool>("preparedAhead");
+    QTest::newRow("WAV") << "wake up.wav" << false;
+    QTest::newRow("MP3") << "wake up.mp3" << false;
+    QTest::newRow("WAV prepared ahead") << "wake up.wav" << true;
+    QTest::newRow("MP3 prepared ahead") << "wake up.mp3" << true;
 }
 
 void it_sound::filesPlayAndReplay()
 {
     QFETCH(QString, name);
+    QFETCH(bool, preparedAhead);
     m_mp1->setFile(makeSound(name, 10));
     for (int round = 1; round <= 3; ++round) {
+        if (preparedAhead) {
+            // as the clock does two seconds before a sound alarm
+            m_mp1->prepare(m_mp1->file());
+            QTest::qWait(2000);
+        }
         const Heard heard = listen([this] { m_mp1->play(); }, 500);
         QVERIFY2(heard.peak > Audible, qPrintable(QStringLiteral("play %1 was silent").arg(round)));
         QVERIFY2(heard.file > 10 * heard.alarm, "the alarm tone played instead");
