@@ -127,6 +127,7 @@ private slots:
     void powerCountdown_data();
     void powerCountdown();
     void powerCountdownKeepsAnOpenWindow();
+    void changedActionNeverEnds_data();
     void changedActionNeverEnds();
     void messageDialog();
     void messageDialogCancels_data();
@@ -471,17 +472,35 @@ void tst_AlarmWindows::powerCountdownKeepsAnOpenWindow()
     QCOMPARE(desk.power.requests, QStringList{"PowerOff"});
 }
 
+void tst_AlarmWindows::changedActionNeverEnds_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("open window counts on") << true;
+    QTest::newRow("unseen window goes") << false;
+}
+
 void tst_AlarmWindows::changedActionNeverEnds()
 {
+    QFETCH(bool, shown);
     Desk desk;
     desk.arm({1, ShutdownWindows, "None", "Bye"});
     desk.fire();
     desk.tick(30);
     desk.table.slot(1).almAction = DisplayMessage;
+    if (!shown) {
+        delete desk.main;
+        desk.alarm()->hide();
+    }
     desk.tick(31);
     QVERIFY(desk.power.requests.isEmpty());
-    QCOMPARE(desk.countdownText(), QString("Time Remaining: -1: 59"));
-    QVERIFY(desk.counting());
+    if (shown) {
+        QCOMPARE(desk.countdownText(), QString("Time Remaining: -1: 59"));
+        QVERIFY(desk.counting());
+    } else {
+        // Nothing was left to reach the program by: it ended.
+        QVERIFY(!desk.alarm());
+        QTRY_COMPARE(desk.lifecycle.quits, 1);
+    }
 }
 
 void tst_AlarmWindows::messageDialog()

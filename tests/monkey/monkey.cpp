@@ -79,14 +79,10 @@ struct Instance : FakeServices
         if (forms.mainFormIfLoaded() && trayIcon.isShown())
             return true;
         // A snooze set after the alarm window was closed counts down unseen; at its end the
-        // sound plays and the window shows (or a shutdown ends the program).
+        // sound plays and the window shows, a shutdown ends the program, and with any other
+        // action the unseen window goes.
         const activefrm *alarm = forms.activeFormIfLoaded();
-        const int fired = table.firedAlm;
-        return alarm && alarm->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive()
-               && fired >= 1 && fired <= AlarmTable::SlotCount
-               && table.slot(fired).almAction != DisplayMessage
-               && table.slot(fired).almAction != RunProgram
-               && table.slot(fired).almAction != OpenFile;
+        return alarm && alarm->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive();
     }
     /// The loaded windows and the icon, for a report.
     QByteArray state() const

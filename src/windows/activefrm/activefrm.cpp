@@ -175,7 +175,14 @@ bool activefrm::endStep()
         m_forms.endProgram();
         return true;
     default:
-        return false;
+        // The slot's action changed to one a countdown cannot end: an open window counts on
+        // below zero, but an unseen one goes, so that it cannot keep the program running where
+        // nobody can reach it.
+        if (isVisible())
+            return false;
+        Timer1->stop();
+        close();
+        return true;
     }
 }
 
