@@ -69,10 +69,13 @@ void centreOnScreen(QWidget *window)
 QIcon programIcon()
 {
     // Every size goes to the window system with each window; the larger ones are decoded for
-    // nothing where the desktop file's icons serve launchers and docks.
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64})
-        icon.addPixmap(readPicture(QStringLiteral(":/icons/wakemere-%1.png").arg(size)));
+    // nothing where the desktop file's icons serve launchers and docks. Decoded once a run.
+    static const QIcon icon = [] {
+        QIcon sizes;
+        for (int size : {16, 22, 24, 32, 48, 64})
+            sizes.addPixmap(readPicture(QStringLiteral(":/icons/wakemere-%1.png").arg(size)));
+        return sizes;
+    }();
     return icon;
 }
 
