@@ -88,11 +88,14 @@ int main(int argc, char *argv[])
     });
     tray.show();
 
+    // The time shows from the first frame, as in any window that opens with something to read.
+    const auto showTime = [&window] {
+        window.setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    };
+    showTime();
     QTimer clock;
     clock.setInterval(1000);
-    QObject::connect(&clock, &QTimer::timeout, &window, [&window] {
-        window.setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
-    });
+    QObject::connect(&clock, &QTimer::timeout, &window, showTime);
     if (lcTiming().isInfoEnabled())
         QObject::connect(&clock, &QTimer::timeout, &window, [] { mark("first-tick"); },
                          Qt::SingleShotConnection);
