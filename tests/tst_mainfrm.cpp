@@ -1,71 +1,36 @@
-#include "alarmtable.h"
-#include "fakeservices.h"
-#include "forms.h"
-#include "mainfrm.h"
-#include "mediaplayer.h"
-#include "services.h"
+#include "fakedesk.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
 /// A main window on fakes, loaded as at program start.
-struct Fixture : FakeServices
+struct Fixture : FakeDesk
 {
-    Forms forms{services};
-    QPointer<mainfrm> main = forms.mainForm();
-
-    ~Fixture() { delete main; }
-
-    template<typename T = QWidget>
-    T *get(const char *name) const
-    {
-        auto *widget = main->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
     QString text(const char *name) const
     {
         if (auto *edit = main->findChild<QLineEdit *>(QLatin1String(name)))
             return edit->text();
         if (auto *combo = main->findChild<QComboBox *>(QLatin1String(name)))
             return combo->currentText();
-        return get<QLabel>(name)->text();
+        return child<QLabel>(main, name)->text();
     }
-    void type(const char *box, const QString &keys)
-    {
-        auto *edit = get<QLineEdit>(box);
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, keys);
-    }
-    void pickSlot(int n)
-    {
-        auto *combo = get<QComboBox>("Combo2");
-        combo->setCurrentIndex(n - 1);
-        emit combo->activated(n - 1);
-    }
+    void type(const char *box, const QString &keys) { FakeDesk::type(main, box, keys); }
+    void pickSlot(int n) { pick("Combo2", n - 1); }
+    /// Types the time, picks AM or PM and presses Activate Alarm.
     void arm(const QString &h, const QString &m, const QString &s, bool pm = false)
     {
         type("hourtb", h);
         type("min", m);
         type("secs", s);
-        get<QRadioButton>(pm ? "Option2" : "Option1")->click();
-        get<QPushButton>("activate")->click();
+        child<QRadioButton>(main, pm ? "Option2" : "Option1")->click();
+        click(main, "activate");
     }
-    void tickAt(const QTime &t)
-    {
-        clock.set(t);
-        main->Timer1_Timer();
-    }
+    template<typename T = QWidget>
+    T *get(const char *name) const { return child<T>(main, name); }
 };
 
 } // namespace
@@ -84,18 +49,14 @@ private slots:
     void missingFileStillArms();
     void actionWithoutFileKeepsNone();
     void pickingSlots();
-    void pickingTwelveOClock_data();
-    void pickingTwelveOClock();
     void deactivate();
     void clockShowsTimeAndScans();
     void clockNeverFiresBeforeActivate();
-    void clockCatchesUpLateTicks();
     void soundSetUpJustBeforeItsAlarm_data();
     void soundSetUpJustBeforeItsAlarm();
     void browseKeepsFileOnCancel();
     void shortcutsWorkInTextBoxes_data();
     void shortcutsWorkInTextBoxes();
-    void exitEndsProgram();
 };
 
 void tst_mainfrm::startsLikeThis()
@@ -131,15 +92,6 @@ void tst_mainfrm::startsLikeThis()
         QCOMPARE(f.get<QLineEdit>(box)->maxLength(), 2);
         QCOMPARE(f.get<QLineEdit>(box)->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
     }
-    QCOMPARE(f.get("hourtb")->accessibleName(), QString("Hour"));
-    QCOMPARE(f.get("min")->accessibleName(), QString("Minute"));
-    QCOMPARE(f.get("secs")->accessibleName(), QString("Second"));
-    QCOMPARE(f.get("Combo2")->accessibleName(), QString("Alarm"));
-    QCOMPARE(f.get("Combo1")->accessibleName(), QString("Action"));
-    QCOMPARE(f.get<QComboBox>("Combo2")->lineEdit()->accessibleName(), QString("Alarm"));
-    QCOMPARE(f.get<QComboBox>("Combo1")->lineEdit()->accessibleName(), QString("Action"));
-    QCOMPARE(f.get("Text1")->accessibleName(), QString("File"));
-    QCOMPARE(f.get("statuslbl")->accessibleName(), QString());
     QVERIFY(!(f.main->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     f.main->show();
@@ -155,13 +107,8 @@ void tst_mainfrm::typingChecks_data()
     QTest::addColumn<QString>("left");
     QTest::newRow("hour 1 then 3") << "hourtb" << "13" << "Hour must be in between 1 and 12" << "";
     QTest::newRow("hour 12") << "hourtb" << "12" << "" << "12";
-    QTest::newRow("hour 0") << "hourtb" << "0" << "" << "0";
-    QTest::newRow("hour -5") << "hourtb" << "-5" << "" << "-5";
-    QTest::newRow("hour .5") << "hourtb" << ".5" << "" << ".5";
     QTest::newRow("third character refused") << "hourtb" << "123" << "" << "12";
-    QTest::newRow("letter left alone") << "hourtb" << "a" << "" << "a";
     QTest::newRow("minute 60") << "min" << "60" << "Minute must be in between 00 and 59" << "";
-    QTest::newRow("minute 59") << "min" << "59" << "" << "59";
     QTest::newRow("second 60") << "secs" << "60" << "Seconds cannot be more than 59" << "";
 }
 
@@ -229,10 +176,7 @@ void tst_mainfrm::refusedActivateStoresNothing_data()
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("error");
     QTest::newRow("empty minute") << "8" << "" << "00" << "Minute must be in between 00 and 59";
-    QTest::newRow("letters in minute") << "8" << "x" << "00"
-                                       << "Minute must be in between 00 and 59";
     QTest::newRow("hour 0") << "0" << "15" << "00" << "Hour must be in between 1 and 12";
-    QTest::newRow("empty hour") << "" << "15" << "00" << "Hour must be in between 1 and 12";
     QTest::newRow("negative second") << "8" << "15" << "-1" << "Seconds cannot be more than 59";
 }
 
@@ -288,7 +232,7 @@ void tst_mainfrm::pickingSlots()
 {
     Fixture f;
     f.main->db.FileName = "/tmp/alarm.wav";
-    f.arm("7", "05", "00", true);
+    f.arm("12", "05", "00", true);   // noon: its offset is 0, yet PM
 
     f.type("hourtb", "9");
     f.pickSlot(2);
@@ -302,8 +246,8 @@ void tst_mainfrm::pickingSlots()
     QCOMPARE(f.table.slot(2).almAction, qint16(PlaySound));
 
     f.pickSlot(1);
-    QCOMPARE(f.text("statuslbl"), QString("Alarm 1 Set For 7:05:00 PM"));
-    QCOMPARE(f.text("hourtb"), QString("7"));
+    QCOMPARE(f.text("statuslbl"), QString("Alarm 1 Set For 12:05:00 PM"));
+    QCOMPARE(f.text("hourtb"), QString("12"));
     QCOMPARE(f.text("min"), QString("5"));
     QCOMPARE(f.text("secs"), QString("0"));
     QCOMPARE(f.text("Text1"), QString("/tmp/alarm.wav"));
@@ -311,26 +255,6 @@ void tst_mainfrm::pickingSlots()
     QVERIFY(f.get<QRadioButton>("Option2")->isChecked());
     QCOMPARE(f.table.ampm, QString("PM"));
     QCOMPARE(f.dialogs.errors, QStringList());
-}
-
-void tst_mainfrm::pickingTwelveOClock_data()
-{
-    QTest::addColumn<bool>("pm");
-    QTest::newRow("12:30 AM shows AM") << false;
-    QTest::newRow("12:30 PM shows PM") << true;
-}
-
-void tst_mainfrm::pickingTwelveOClock()
-{
-    QFETCH(bool, pm);
-    Fixture f;
-    f.main->db.FileName = "/tmp/alarm.wav";
-    f.pickSlot(3);
-    f.arm("12", "30", "00", pm);
-    f.pickSlot(1);
-    f.pickSlot(3);
-    QCOMPARE(f.get<QRadioButton>("Option2")->isChecked(), pm);
-    QCOMPARE(f.get<QRadioButton>("Option1")->isChecked(), !pm);
 }
 
 void tst_mainfrm::deactivate()
@@ -372,18 +296,6 @@ void tst_mainfrm::clockNeverFiresBeforeActivate()
     QSignalSpy due(f.main.data(), &mainfrm::alarmDue);
     f.tickAt(QTime(7, 30));
     QCOMPARE(due.count(), 0);
-}
-
-void tst_mainfrm::clockCatchesUpLateTicks()
-{
-    Fixture f;
-    f.main->db.FileName = "/tmp/alarm.wav";
-    f.arm("7", "30", "00");
-    QSignalSpy due(f.main.data(), &mainfrm::alarmDue);
-    f.tickAt(QTime(7, 29, 58, 900));
-    f.tickAt(QTime(7, 30, 1, 100));   // a late tick: 07:29:59 and 07:30:00 went by unseen
-    f.tickAt(QTime(7, 30, 1, 900));   // a second tick in the same second
-    QCOMPARE(due.count(), 1);
 }
 
 void tst_mainfrm::soundSetUpJustBeforeItsAlarm_data()
@@ -460,16 +372,6 @@ void tst_mainfrm::shortcutsWorkInTextBoxes()
     QCOMPARE(triggered.count(), 1);
     if (f.main)
         QCOMPARE(edit->text(), QString("12"));
-}
-
-void tst_mainfrm::exitEndsProgram()
-{
-    Fixture f;
-    f.main->show();
-    f.main->findChild<QAction *>("mnuFileExit")->trigger();
-    QTRY_VERIFY(f.main.isNull());
-    QCOMPARE(f.lifecycle.quits, 1);
-    QCOMPARE(f.forms.mainForm(), nullptr);
 }
 
 QTEST_MAIN(tst_mainfrm)

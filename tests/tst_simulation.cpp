@@ -1,20 +1,11 @@
-#include "activefrm.h"
-#include "fakeservices.h"
-#include "forms.h"
-#include "mainfrm.h"
-#include "messagefrm.h"
+#include "fakedesk.h"
 #include "secondtracker.h"
-#include "snzfrm.h"
 #include "timeentry.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -82,10 +73,8 @@ qint64 residentBytes()
 }
 
 /// The program's windows on fakes; records every alarm window that is shown.
-struct Desk : QObject, FakeServices
+struct Desk : QObject, FakeDesk
 {
-    Forms forms{services};
-    QPointer<mainfrm> main = forms.mainForm();
     QList<Act> acts;
     // What the clock decided, as a check on the windows: a shutdown or restart alarm that falls
     // due again while its window is still open shows no new window.
@@ -98,15 +87,7 @@ struct Desk : QObject, FakeServices
         connect(main, &mainfrm::alarmDue, this,
                 [this](int slot) { decisions.append({slot, clock.current, true}); });
     }
-    ~Desk() override
-    {
-        qApp->removeEventFilter(this);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete forms.snoozeFormIfLoaded();
-        delete forms.messageFormIfLoaded();
-        delete forms.activeFormIfLoaded();
-        delete main;
-    }
+    ~Desk() override { qApp->removeEventFilter(this); }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -139,37 +120,14 @@ struct Desk : QObject, FakeServices
         case OpenFile:
             return !opener.opened.isEmpty() && opener.opened.last() == slot.almFile;
         case DisplayMessage:
-            return get<QLabel>(alarmWindow, "Label1")->text() == slot.almMsg;
+            return child<QLabel>(alarmWindow, "Label1")->text() == slot.almMsg;
         case ShutdownWindows:
         case RebootComputer:
-            return get<QTimer>(alarmWindow, "Timer1")->isActive()
-                   && get<QLabel>(alarmWindow, "Label1")->text() == slot.almMsg;
+            return child<QTimer>(alarmWindow, "Timer1")->isActive()
+                   && child<QLabel>(alarmWindow, "Label1")->text() == slot.almMsg;
         default:
             return false;
         }
-    }
-
-    template<typename T = QWidget>
-    static T *get(QObject *window, const char *name)
-    {
-        auto *child = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
-        if (!child)
-            qFatal("no %s", name);
-        return child;
-    }
-    void click(QObject *window, const char *button) { get<QPushButton>(window, button)->click(); }
-    void type(QObject *window, const char *box, const QString &keys)
-    {
-        auto *edit = get<QLineEdit>(window, box);
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, keys);
-    }
-    void pick(const char *list, int index)
-    {
-        auto *combo = get<QComboBox>(main, list);
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
     }
 
     void arm(const Arming &a)
@@ -187,7 +145,7 @@ struct Desk : QObject, FakeServices
         type(main, "hourtb", a.hour);
         type(main, "min", a.minute);
         type(main, "secs", a.second);
-        get<QRadioButton>(main, a.pm ? "Option2" : "Option1")->click();
+        child<QRadioButton>(main, a.pm ? "Option2" : "Option1")->click();
         click(main, "activate");
     }
     void disarm(int slot)
@@ -207,7 +165,7 @@ struct Desk : QObject, FakeServices
     void countdownSecond()
     {
         activefrm *alarm = forms.activeFormIfLoaded();
-        if (alarm && get<QTimer>(alarm, "Timer1")->isActive())
+        if (alarm && child<QTimer>(alarm, "Timer1")->isActive())
             alarm->Timer1_Timer();
         settle();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,31 +1,23 @@
-#include "fakeservices.h"
-#include "forms.h"
-#include "mainfrm.h"
+#include "fakedesk.h"
 #include "traypicture.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
 #include <QTimer>
 
 namespace {
 
 /// A main window on fakes, loaded and shown, with or without a notification area.
-struct Fixture : FakeServices
+struct Fixture : FakeDesk
 {
-    Forms forms{services};
-    QPointer<mainfrm> main;
-
     explicit Fixture(bool trayAvailable = true)
+        : FakeDesk(trayAvailable)
     {
-        trayIcon.available = trayAvailable;
-        main = forms.mainForm();
         main->show();
         if (!QTest::qWaitForWindowExposed(main))
             qFatal("main window not shown");
     }
-    ~Fixture() { delete main; }
 
     QAction *action(const QString &name) const { return main->findChild<QAction *>(name); }
     QMenu *mnu() const { return main->findChild<QMenu *>(QStringLiteral("mnu")); }
@@ -212,6 +204,8 @@ void tst_tray::everyEndRemovesIcon()
     QVERIFY(!f.trayIcon.visible);
     QTRY_COMPARE(f.lifecycle.quits, 1);
     QCOMPARE(f.main.isNull(), unloads);
+    if (unloads)
+        QCOMPARE(f.forms.mainForm(), nullptr);   // an ended program loads no window again
 
     // Nothing brings the icon back, and it no longer acts.
     f.trayIcon.setAvailable(true);
