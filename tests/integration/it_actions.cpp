@@ -1,9 +1,4 @@
-#include "activefrm.h"
-#include "desktopopener.h"
-#include "fakeservices.h"
-#include "forms.h"
-#include "logindpowercontrol.h"
-#include "mainfrm.h"
+#include "realdesk.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -23,39 +18,9 @@
 // Program and document alarms through the real opening backend, and shutdown and restart
 // requests through the real logind backend, on the virtual test desktop of
 // scripts/testdesk --x --logind --xdg: documents and programs at its recording handlers, power
-// requests at its fake logind. The sound is it_sound's and it_alarm.py's.
+// requests at its fake logind. The sound is it_sound's.
 
 namespace {
-
-/// The windows on the real opening backend; everything else stays a fake.
-struct RealDesk : FakeServices
-{
-    DesktopOpener realOpener;
-    Services real{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, realOpener, power};
-    Forms forms{real};
-    QPointer<mainfrm> main = forms.mainForm();
-
-    ~RealDesk()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete forms.activeFormIfLoaded();
-        delete main;
-    }
-    /// Arms slot 1 for 7:30:00 AM and lets the clock reach it.
-    void fire(qint16 action, const QString &file)
-    {
-        AlarmSlot &slot = table.slot(1);
-        slot.almHour = 7;
-        slot.almMin = 30;
-        slot.almAction = action;
-        slot.almFile = file;
-        table.scanOn = 1;
-        clock.set(QTime(7, 29, 59));
-        main->Timer1_Timer();
-        clock.set(QTime(7, 30, 0));
-        main->Timer1_Timer();
-    }
-};
 
 QString contentsOf(const QString &path)
 {
@@ -85,15 +50,6 @@ QByteArray unknownBytes()
     for (int i = 0; i < 256; ++i)
         bytes += char(i);
     return bytes;
-}
-
-QWidget *openWithDialog()
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("OpenWithDialog") && window->isVisible())
-            return window;
-    }
-    return nullptr;
 }
 
 } // namespace

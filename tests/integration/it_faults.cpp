@@ -1,22 +1,6 @@
-#include "aboutfrm.h"
-#include "activefrm.h"
-#include "alarmtable.h"
-#include "desktopopener.h"
-#include "desktopurlopener.h"
-#include "fakeclock.h"
-#include "fakedialogs.h"
-#include "fakelifecycle.h"
-#include "fakevolume.h"
-#include "forms.h"
-#include "logindpowercontrol.h"
-#include "mainfrm.h"
-#include "mediaplayer.h"
 #include "qtlifecycle.h"
-#include "qtsoundplayer.h"
-#include "qttrayicon.h"
-#include "services.h"
+#include "realdesk.h"
 #include "sinkrecorder.h"
-#include "snzfrm.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -60,88 +44,6 @@ constexpr double Audible = 0.05;    // peak of a sound that reached the sink
 // set up the media framework, which takes seconds on a machine that never did.
 constexpr qint64 FrozenMs = 10000;
 
-/// The real player, counting what it is asked to play and what fails.
-class CountingPlayer final : public SoundPlayer
-{
-public:
-    CountingPlayer()
-    {
-        connect(&m_real, &SoundPlayer::failed, this, [this] {
-            ++failures;
-            emit failed();
-        });
-    }
-    void play(const QString &path) override
-    {
-        played << path;
-        m_real.play(path);
-    }
-    void stop() override { m_real.stop(); }
-
-    QStringList played;
-    int failures = 0;
-
-private:
-    QtSoundPlayer m_real;
-};
-
-/// The windows on the real backends; the clock and the boxes are fakes, and so is the end of
-/// the program unless a real one is given.
-struct Desk
-{
-    explicit Desk(Lifecycle *end = nullptr)
-        : m_end(end ? *end : lifecycle)
-    {
-    }
-    ~Desk()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete forms.aboutFormIfLoaded();
-        delete forms.snoozeFormIfLoaded();
-        delete forms.activeFormIfLoaded();
-        delete main;
-    }
-
-    AlarmTable table;
-    FakeClock clock;
-    FakeDialogs dialogs;
-    FakeLifecycle lifecycle;
-    Lifecycle &m_end;
-    FakeVolume volume;
-    DesktopUrlOpener urls;
-    QtTrayIcon trayIcon;
-    CountingPlayer sound;
-    MediaPlayer mp1{sound};
-    DesktopOpener opener;
-    LogindPowerControl power;
-    Services services{table, clock, dialogs, m_end, volume, urls, trayIcon, mp1, opener, power};
-    Forms forms{services};
-    QPointer<mainfrm> main = forms.mainForm();
-
-    /// Arms slot 1 for 7:30:00 AM and lets the clock reach it.
-    void fire(qint16 action, const QString &file)
-    {
-        AlarmSlot &slot = table.slot(1);
-        slot.almHour = 7;
-        slot.almMin = 30;
-        slot.almAction = action;
-        slot.almFile = file;
-        slot.almMsg = QStringLiteral("Wake up");
-        table.scanOn = 1;
-        clock.set(QTime(7, 29, 59));
-        main->Timer1_Timer();
-        clock.set(QTime(7, 30, 0));
-        main->Timer1_Timer();
-    }
-    activefrm *alarm() const { return forms.activeFormIfLoaded(); }
-    bool alarmShown() const { return alarm() && alarm()->isVisible(); }
-    void tick(int times)
-    {
-        for (int i = 0; i < times && alarm(); ++i)
-            alarm()->Timer1_Timer();
-    }
-};
-
 /// Whether the event loop keeps turning while `msecs` pass: a timer every 50 ms gets through
 /// at least a quarter of its beats. A frozen program gets through none.
 bool keepsTurning(int msecs)
@@ -171,15 +73,6 @@ qint64 timed(Call call)
     clock.start();
     call();
     return clock.elapsed();
-}
-
-QWidget *openWithDialog()
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("OpenWithDialog") && window->isVisible())
-            return window;
-    }
-    return nullptr;
 }
 
 /// Makes root bound by file permissions like any user, so that a file can be unreadable.
@@ -268,16 +161,7 @@ bool it_faults::on(const QString &components) const
 
 QString it_faults::makeSound(const QString &name)
 {
-    const QString path = m_dir.filePath(name);
-    const int status = QProcess::execute(
-        QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
-                               QStringLiteral("-c"), QStringLiteral("2"), path,
-                               QStringLiteral("synth"), QStringLiteral("5"), QStringLiteral("sine"),
-                               QString::number(FileTone), QStringLiteral("vol"),
-                               QStringLiteral("0.5")});
-    if (status != 0)
-        qFatal("sox could not make %s", qPrintable(name));
-    return path;
+    return makeTone(m_dir.filePath(name), 5, FileTone);
 }
 
 void it_faults::noSoundServer()
@@ -286,7 +170,7 @@ void it_faults::noSoundServer()
         QSKIP("needs a desktop without --pulse");
     // A server named but not there, as when the desktop's sound server crashed.
     qputenv("PULSE_SERVER", QFile::encodeName("unix:" + m_dir.filePath("no-sound-server")));
-    Desk desk;
+    RealDesk desk;
     const QString file = makeSound(QStringLiteral("alarm.wav"));
     desk.fire(PlaySound, file);
     QVERIFY(desk.alarmShown());
@@ -355,7 +239,7 @@ void it_faults::brokenSoundFile()
 
     SinkRecorder sink(qEnvironmentVariable("TESTDESK_SINK"));
     QVERIFY(sink.start());
-    Desk desk;
+    RealDesk desk;
     QElapsedTimer passed;
     const qint64 tickMs = timed([&] { desk.fire(PlaySound, path); });
     QVERIFY2(tickMs < FrozenMs, took("the alarm's tick", tickMs));
@@ -380,7 +264,7 @@ void it_faults::powerRequestFailsQuietly()
 {
     if (on(QStringLiteral("logind")))
         QSKIP("needs a desktop without logind");
-    Desk desk;
+    RealDesk desk;
     desk.fire(ShutdownWindows, AlarmTable::NoFile);
     QVERIFY(desk.alarmShown());
     desk.tick(60);
@@ -405,7 +289,7 @@ void it_faults::noTrayHost()
     if (!on(QStringLiteral("x wm")) || on(QStringLiteral("tray")))
         QSKIP("needs testdesk --x --wm without --tray");
     QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
-    Desk desk;
+    RealDesk desk;
     desk.main->show();
     QVERIFY(QTest::qWaitForWindowExposed(desk.main));
 
@@ -449,7 +333,7 @@ void it_faults::noMailProgram()
     associations.write(kept);
     associations.close();
 
-    Desk desk;
+    RealDesk desk;
     QPointer<aboutfrm> box = desk.forms.aboutForm();
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
@@ -492,7 +376,7 @@ void it_faults::portalFails()
     file.write(QByteArray("\x00\x01\x02\x03\xfe\xff", 6).repeated(100));
     file.close();
 
-    Desk desk;
+    RealDesk desk;
     const qint64 tickMs = timed([&] { desk.fire(OpenFile, path); });
     QVERIFY2(tickMs < FrozenMs, took("the alarm's tick", tickMs));
     QVERIFY(desk.alarmShown());
@@ -516,7 +400,7 @@ int main(int argc, char *argv[])
     if (argc == 2 && qstrcmp(argv[1], ShutdownAndEnd) == 0) {
         QApplication app(argc, argv);
         QtLifecycle end;
-        Desk desk(&end);
+        RealDesk desk(&end);
         QTimer::singleShot(0, &app, [&desk] {
             desk.fire(ShutdownWindows, AlarmTable::NoFile);
             desk.tick(61);

@@ -2,7 +2,6 @@
 #include "qtsoundplayer.h"
 #include "sinkrecorder.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -72,14 +71,7 @@ void it_sound::cleanup()
 QString it_sound::makeSound(const QString &name, double seconds)
 {
     const QString path = m_dir.filePath(name);
-    if (QFile::exists(path))
-        return path;
-    const QStringList arguments = QStringList{"-n", "-r", "44100", "-c", "2", path, "synth"}
-                                  << QString::number(seconds) << "sine"
-                                  << QString::number(FileTone) << "vol" << "0.5";
-    if (QProcess::execute(QStringLiteral("sox"), arguments) != 0)
-        qFatal("sox could not make %s", qPrintable(name));
-    return path;
+    return QFile::exists(path) ? path : makeTone(path, seconds, FileTone);
 }
 
 template<typename Act>

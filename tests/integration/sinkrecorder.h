@@ -80,3 +80,14 @@ private:
     QProcess m_parec;
     QByteArray m_data;
 };
+
+/// Writes a file of a steady tone at half volume, WAV or MP3 by its name, with sox.
+inline QString makeTone(const QString &path, double seconds, double frequency)
+{
+    const QStringList arguments = {"-n", "-r", "44100", "-c", "2", path, "synth",
+                                   QString::number(seconds), "sine", QString::number(frequency),
+                                   "vol", "0.5"};
+    if (QProcess::execute(QStringLiteral("sox"), arguments) != 0)
+        qFatal("sox could not make %s", qPrintable(path));
+    return path;
+}
