@@ -52,20 +52,10 @@ void tst_Countdown::snoozeText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("taken");
+    // Blanks, signs, points, exponents and leading zeros are checked against a reference by
+    // tests/fuzz, from its seeds on; here the refusal's text and what the fuzzer cannot send.
     QTest::newRow("0") << "0" << true;
-    QTest::newRow("blank before 5") << " 5" << true;
-    QTest::newRow("leading zero") << "05" << true;
-    QTest::newRow("many leading zeros") << "0000000005" << true;
-    QTest::newRow("leading zeros, more than a day") << "0000001441" << false;
-    QTest::newRow("a day") << "1440" << true;
-    QTest::newRow("more than a day") << "1441" << false;
     QTest::newRow("many digits") << "99999999999999999999" << false;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("blanks") << "  " << false;
-    QTest::newRow("negative") << "-1" << false;
-    QTest::newRow("plus sign") << "+5" << false;
-    QTest::newRow("fraction") << "2.5" << false;
-    QTest::newRow("exponent") << "1e1" << false;
     QTest::newRow("other digits") << QString::fromUtf8("\u0665") << false;
 }
 

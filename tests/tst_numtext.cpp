@@ -36,22 +36,14 @@ void tst_NumText::numStr()
     QCOMPARE(trimmedNum(n), expected.trimmed());
 }
 
-// Plain numbers, blanks, signs, exponents and the 16-bit range are also checked against a
-// reference by tests/fuzz, from its seeds on.
+// Text in the C locale is checked against a reference by tests/fuzz, from its seeds on (signs,
+// points, letters, nan, grouping, blanks, exponents, underflow); here the other locales.
 void tst_NumText::toNumber_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<double>("value");
-    QTest::newRow("sign alone") << "C" << "-" << false << 0.0;
-    QTest::newRow("point alone") << "C" << "." << false << 0.0;
-    QTest::newRow("digit and letter") << "C" << "1a" << false << 0.0;
-    QTest::newRow("nan is no number") << "C" << "nan" << false << 0.0;
-    QTest::newRow("point after a blank") << "C" << "5\t." << false << 0.0;
-    QTest::newRow("two points") << "C" << "-.2." << false << 0.0;
-    QTest::newRow("grouping is refused") << "C" << "32,767" << false << 0.0;
-    QTest::newRow("too small to hold") << "C" << "1e-400" << false << 0.0;
     QTest::newRow("german point groups, refused") << "de_DE" << "1.5" << false << 0.0;
     QTest::newRow("german comma") << "de_DE" << ",5" << true << 0.5;
     QTest::newRow("german decimal") << "de_DE" << "1,5" << true << 1.5;
