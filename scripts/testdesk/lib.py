@@ -67,8 +67,8 @@ def sink_inputs():
     return inputs
 
 
-def record_sink(seconds=1.0, rate=44100):
-    """Records the test sink's monitor for SECONDS; returns (rms, peak), both 0..1 (0 = silence)."""
+def record_samples(seconds=1.0, rate=44100):
+    """Records the test sink's monitor for SECONDS: 16-bit mono samples."""
     sink = os.environ.get("TESTDESK_SINK", "test_sink")
     wanted = int(seconds * rate) * 2
     proc = subprocess.Popen(["parec", "-d", sink + ".monitor", "--raw", "--format=s16le",
@@ -89,6 +89,12 @@ def record_sink(seconds=1.0, rate=44100):
         proc.stdout.close()
     samples = array.array("h")
     samples.frombytes(bytes(data[:len(data) // 2 * 2]))
+    return samples
+
+
+def record_sink(seconds=1.0, rate=44100):
+    """Records the test sink's monitor for SECONDS; returns (rms, peak), both 0..1 (0 = silence)."""
+    samples = record_samples(seconds, rate)
     if not samples:
         return 0.0, 0.0
     peak = max(abs(s) for s in samples) / 32768.0

@@ -13,15 +13,25 @@ import re
 import subprocess
 import sys
 import time
+import traceback
 
-from program import PROGRAM, expect, lib, main, run
+sys.path.insert(0, os.environ["TESTDESK_LIBDIR"])
+import lib  # noqa: E402
 
-TITLE = "Wakemere"
-ICON = "wakemere"   # the icon's X window is named after the application
+PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
+
+
+def expect(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True, text=True, timeout=30).stdout
 
 
 def our_icons():
-    return [wid for wid, name in lib.tray_icons() if name == ICON]
+    return [wid for wid, name in lib.tray_icons() if name == "wakemere"]
 
 
 def viewable(wid):
@@ -36,7 +46,7 @@ def main_window(proc):
     than an icon (Qt names its other, unmapped windows after the program too)."""
     try:
         out = run("xdotool", "search", "--onlyvisible", "--pid", str(proc.pid),
-                  "--name", "^%s$" % TITLE)
+                  "--name", "^Wakemere$")
     except subprocess.CalledProcessError:
         return None
     for wid in ("0x%x" % int(w) for w in out.split()):
@@ -47,11 +57,9 @@ def main_window(proc):
 
 
 def start():
-    log = open(os.path.join(os.environ["TESTDESK_DIR"], "wakemere.log"), "a")
-    proc = subprocess.Popen([PROGRAM], stdin=subprocess.DEVNULL, stdout=log,
-                            stderr=subprocess.STDOUT)
-    log.close()
-    return proc
+    with open(os.path.join(os.environ["TESTDESK_DIR"], "wakemere.log"), "a") as log:
+        return subprocess.Popen([PROGRAM], stdin=subprocess.DEVNULL, stdout=log,
+                                stderr=subprocess.STDOUT)
 
 
 def ended(proc, timeout):
@@ -110,5 +118,23 @@ def two_starts_at_once():
         stop(*copies)
 
 
+def main():
+    if not PROGRAM:
+        print("usage: %s PATH-TO-WAKEMERE" % sys.argv[0], file=sys.stderr)
+        return 2
+    failed = 0
+    for test in (second_start_shows_the_first, two_starts_at_once):
+        try:
+            test()
+            print("PASS", test.__name__, flush=True)
+        except Exception as error:  # noqa: BLE001 - report every failure and go on
+            failed += 1
+            print("FAIL", test.__name__ + ":", error, flush=True)
+            if not isinstance(error, AssertionError):
+                traceback.print_exc()
+    print("%d passed, %d failed" % (2 - failed, failed), flush=True)
+    return 1 if failed else 0
+
+
 if __name__ == "__main__":
-    sys.exit(main(second_start_shows_the_first, two_starts_at_once))
+    sys.exit(main())

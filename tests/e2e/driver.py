@@ -241,29 +241,24 @@ class Program:
         return wait_for(lambda: [m for m in self.menus if showing(m)],
                         "no popup menu", timeout)[-1]
 
-    def mapped_at(self, x, y):
-        """Whether one of the program's X windows is viewable over that point of the screen."""
+    def x_windows(self, name=""):
+        """The program's viewable X windows whose title matches name: {id: geometry}."""
         try:
             ids = run("xdotool", "search", "--all", "--onlyvisible", "--pid",
-                      str(self.proc.pid), "--name", "").split()
+                      str(self.proc.pid), "--name", name).split()
         except subprocess.CalledProcessError:
-            return False
-        for wid in ids:
-            place = geometry(wid)
-            if (place["X"] <= x < place["X"] + place["WIDTH"]
-                    and place["Y"] <= y < place["Y"] + place["HEIGHT"]):
-                return True
-        return False
+            return {}
+        return {wid: geometry(wid) for wid in ids}
+
+    def mapped_at(self, x, y):
+        """Whether one of the program's X windows is viewable over that point of the screen."""
+        return any(p["X"] <= x < p["X"] + p["WIDTH"] and p["Y"] <= y < p["Y"] + p["HEIGHT"]
+                   for p in self.x_windows().values())
 
     def x_window(self, title):
         """The id of the program's largest viewable X window with this title, or None."""
-        try:
-            ids = run("xdotool", "search", "--all", "--onlyvisible", "--pid",
-                      str(self.proc.pid), "--name", "^%s$" % re.escape(title)).split()
-        except subprocess.CalledProcessError:
-            return None
-        sizes = {wid: geometry(wid) for wid in ids}
-        return max(ids, key=lambda w: sizes[w]["WIDTH"] * sizes[w]["HEIGHT"], default=None)
+        found = self.x_windows("^%s$" % re.escape(title))
+        return max(found, key=lambda w: found[w]["WIDTH"] * found[w]["HEIGHT"], default=None)
 
     def error_box(self, message, timeout=5.0):
         """Checks that a modal "Error" box says message, then presses its OK."""
@@ -317,19 +312,23 @@ class Program:
         wait_for(lambda: text(self.field("File")) == path, "the File box does not show %r"
                  % path)
 
-    def arm(self, hour, minute, second="00"):
-        """Types the time into the boxes and presses Activate Alarm."""
-        for name, value in (("Hour", hour), ("Minute", minute), ("Second", second)):
+    def arm(self, slot):
+        """Types 7:30:00 into the boxes, presses Activate Alarm and checks that the slot is set,
+        with no Error box."""
+        for name, value in (("Hour", "7"), ("Minute", "30"), ("Second", "00")):
             box = self.field(name)
             type_into(box, value)
             wait_for(lambda: text(box) == value, lambda: "the %s box holds %r, not %r"
                      % (name, text(box), value))
         press(find(self.main, "push button", "Activate Alarm"))
+        status = "Alarm %d Set For 7:30:00 AM" % slot
+        wait_for(lambda: self.status() == status, lambda: "status reads %r" % self.status())
+        expect(stays_false(lambda: self.windows("Error"), 0.5), "an Error box opened")
 
-
-def window_centre(wid):
-    place = geometry(wid)
-    return place["X"] + place["WIDTH"] // 2, place["Y"] + place["HEIGHT"] // 2
+    def alarm_on(self, day):
+        """Sets the clock two seconds before 7:30:00 on that day: the alarm window that opens."""
+        self.set_clock(day + " 07:29:58")
+        return self.window("ALARM!", timeout=8)
 
 
 def geometry(wid):

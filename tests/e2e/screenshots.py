@@ -78,8 +78,7 @@ def main():
         program.choose("Alarm", "Alarm1")
         program.choose("Action", "Play Sound")
         program.choose_file(wav, "Sound Files (*.wav)")
-        program.arm("7", "30", "00")
-        wait_for(lambda: program.status() == "Alarm 1 Set For 7:30:00 AM", "not armed")
+        program.arm(1)
         # The focus frame of the last box typed into would show in the picture.
         press(find(program.main, "text", "Alarm"), "SetFocus")
         shoot(program, "Wakemere", os.path.join(out, "main.png"))
@@ -116,8 +115,7 @@ def main():
         keys("Escape")
         wait_for(lambda: not showing(menu), "the menu stayed open")
 
-        program.set_clock("2026-12-07 07:29:58")
-        alarm = program.window("ALARM!", timeout=8)
+        alarm = program.alarm_on("2026-12-07")
         shoot(program, "ALARM!", os.path.join(out, "alarm.png"))
 
         press(find(alarm, "push button", "Snooze"))
