@@ -2,7 +2,8 @@
 // events and clock ticks from a seeded generator, on fakes for every outside concern. Built
 // with AddressSanitizer and UBSan by tests/monkey/run.sh; a failing run prints its seed, and
 //   monkey --seed N --events M [--log]
-// replays it, --log showing each event. Afterwards the program must still answer and fire an armed alarm.
+// replays it, --log showing each event. Afterwards the program must still answer and fire an
+// armed alarm.
 #include "fakedesk.h"
 
 #include <QAction>
