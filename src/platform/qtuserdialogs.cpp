@@ -1,6 +1,6 @@
 #include "qtuserdialogs.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -20,7 +20,13 @@ std::optional<QString> QtUserDialogs::chooseFile(QWidget *parent, const QString 
     dialog.setNameFilters(nameFilters);
     if (!startPath.isEmpty())
         dialog.selectFile(startPath);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // Closed with Enter while its completion list was open, the dialog leaves no active
+    // window behind on X11, though the window manager gives the parent the keyboard: clicks
+    // and keys then reach nothing until the user switches windows.
+    if (parent && parent->isVisible() && !QApplication::activeWindow())
+        QApplication::setActiveWindow(parent->window());
+    if (!accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }

@@ -307,7 +307,9 @@ class Program:
         type_into(self.field("File name:", dialog), path)
         ok = find(dialog, "push button", "Open")
         wait_for(lambda: enabled(ok), "Open stays disabled for %r" % path)
-        press(ok)
+        # Enter, as typists do: it closes the dialog with its completion list open, which once
+        # left the main window unable to take the focus.
+        keys("Return")
         self.closed("Open Sound File")
         wait_for(lambda: text(self.field("File")) == path, "the File box does not show %r"
                  % path)
