@@ -2,6 +2,7 @@
 #include "traypicture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -53,6 +54,8 @@ private slots:
     void trayGoingAwayBringsWindowBack();
     void everyEndRemovesIcon_data();
     void everyEndRemovesIcon();
+    void exitWhileADialogIsOpen_data();
+    void exitWhileADialogIsOpen();
 };
 
 void tst_tray::iconAddedAtLoad()
@@ -215,6 +218,35 @@ void tst_tray::everyEndRemovesIcon()
     QCOMPARE(f.trayIcon.shows, 1);
     if (f.main)
         QCOMPARE(f.main->isVisible(), !inTray);
+}
+
+void tst_tray::exitWhileADialogIsOpen_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Error box (Activate with empty boxes)") << "activate";
+    QTest::newRow("file dialog (BROWSE)") << "browse";
+}
+
+// The popup's Exit reaches the program while a modal box of the main window is open (the
+// desktop draws the menu of a StatusNotifierItem itself): the box closes first, then the
+// window, and the program ends.
+void tst_tray::exitWhileADialogIsOpen()
+{
+    QFETCH(QString, button);
+    Fixture f;
+    QPointer<mainfrm> main = f.main;
+    bool stayedOpen = false;
+    f.dialogs.whileOpen = [&] {
+        f.action("exit")->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        stayedOpen = QApplication::activeModalWidget() != nullptr;
+    };
+    f.click(main, button.toLatin1());
+    QVERIFY(main);
+    QVERIFY(!stayedOpen);
+    QTRY_VERIFY(!main);
+    QVERIFY(!f.trayIcon.visible);
+    QCOMPARE(f.lifecycle.quits, 1);
 }
 
 QTEST_MAIN(tst_tray)

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -558,6 +559,19 @@ void mainfrm::restore_Click()
 
 void mainfrm::exit_Click()
 {
+    // A modal box of this window runs its event loop on the stack of whoever opened it, and
+    // belongs to them: closing the window now would delete it under them. The box closes as if
+    // cancelled, and the exit comes once it is gone.
+    bool boxOpen = false;
+    for (QDialog *box : findChildren<QDialog *>(Qt::FindDirectChildrenOnly)) {
+        if (!box->testAttribute(Qt::WA_ShowModal))
+            continue;
+        boxOpen = true;
+        connect(box, &QObject::destroyed, this, &mainfrm::exit_Click, Qt::QueuedConnection);
+        box->reject();
+    }
+    if (boxOpen)
+        return;
     Form_Unload();
     close();
 }
