@@ -64,6 +64,8 @@ private slots:
     void snoozeOutlivesItsWindows();
     void powerCountdown_data();
     void powerCountdown();
+    void newStartWhileThePowerAnswerIsDue_data();
+    void newStartWhileThePowerAnswerIsDue();
     void powerCountdownKeepsAnOpenWindow();
     void changedActionNeverEnds_data();
     void changedActionNeverEnds();
@@ -353,15 +355,34 @@ void tst_AlarmWindows::snoozeOutlivesItsWindows()
 void tst_AlarmWindows::powerCountdown_data()
 {
     QTest::addColumn<qint16>("action");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("reason");
     QTest::addColumn<QString>("request");
-    QTest::newRow("shutdown") << qint16(ShutdownWindows) << "PowerOff";
-    QTest::newRow("restart") << qint16(RebootComputer) << "Reboot";
+    QTest::addColumn<QString>("error");   // empty: the program ends
+    const auto shutdown = qint16(ShutdownWindows);
+    const auto restart = qint16(RebootComputer);
+    QTest::newRow("shutdown accepted") << shutdown << int(PowerControl::Accepted) << ""
+                                       << "PowerOff" << "";
+    QTest::newRow("restart accepted") << restart << int(PowerControl::Accepted) << ""
+                                      << "Reboot" << "";
+    QTest::newRow("shutdown refused")
+        << shutdown << int(PowerControl::Refused) << "Access denied" << "PowerOff"
+        << "The computer could not be shut down.\n\nAccess denied";
+    QTest::newRow("restart unanswered")
+        << restart << int(PowerControl::NoAnswer) << "" << "Reboot"
+        << "The computer could not be restarted.\n\nThe system did not answer in time.";
 }
 
 void tst_AlarmWindows::powerCountdown()
 {
     QFETCH(qint16, action);
+    QFETCH(int, answer);
+    QFETCH(QString, reason);
+    QFETCH(QString, error);
     Desk desk;
+    desk.main->show();
+    desk.arm(2, PlaySound, Sound2);
+    desk.table.slot(2).almMin = 45;
     desk.arm(1, action, "None", "Bye");
     desk.fire();
     QCOMPARE(desk.sound.stops, 1);
@@ -374,9 +395,50 @@ void tst_AlarmWindows::powerCountdown()
     QVERIFY(desk.power.requests.isEmpty());
     desk.countdown();
     QTEST(desk.power.requests.join(""), "request");
-    QCOMPARE(ending.count(), 1);
-    QCOMPARE(desk.lifecycle.quits, 1);
     QVERIFY(!desk.counting());
+    // While the system answers nothing shows, and nothing has ended yet.
+    QVERIFY(!desk.main->isVisible());
+    QVERIFY(!desk.alarm()->isVisible());
+    QCOMPARE(desk.lifecycle.quits, 0);
+
+    desk.power.answer(PowerControl::Answer(answer), reason);
+    QCOMPARE(desk.dialogs.errors, error.isEmpty() ? QStringList() : QStringList{error});
+    QCOMPARE(desk.lifecycle.quits, error.isEmpty() ? 1 : 0);
+    QCOMPARE(ending.count(), desk.lifecycle.quits);
+    if (error.isEmpty())
+        return;
+    // The program stays, with its main window, its icon and the other alarm.
+    QVERIFY(desk.main->isVisible());
+    QVERIFY(!desk.alarm());
+    QVERIFY(desk.trayIcon.visible);
+    desk.tickAt(QTime(7, 44, 59));
+    desk.tickAt(QTime(7, 45, 0));
+    QCOMPARE(desk.sound.played, QStringList{Sound2});
+}
+
+void tst_AlarmWindows::newStartWhileThePowerAnswerIsDue_data()
+{
+    QTest::addColumn<bool>("mainClosed");
+    QTest::newRow("main window loaded") << false;
+    QTest::newRow("main window closed") << true;
+}
+
+// A later start of the program asks the running one to show itself: it must not find a
+// program with nothing left on screen.
+void tst_AlarmWindows::newStartWhileThePowerAnswerIsDue()
+{
+    QFETCH(bool, mainClosed);
+    Desk desk;
+    desk.main->show();
+    desk.arm(1, ShutdownWindows, "None", "Bye");
+    desk.fire();
+    if (mainClosed)
+        desk.main->close();
+    desk.countdown(61);
+    QCOMPARE(desk.power.requests, QStringList{"PowerOff"});
+    QVERIFY(!desk.alarm()->isVisible());
+    desk.forms.showProgram();
+    QVERIFY(mainClosed ? desk.alarm()->isVisible() : desk.main->isVisible());
 }
 
 void tst_AlarmWindows::powerCountdownKeepsAnOpenWindow()

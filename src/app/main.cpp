@@ -55,16 +55,12 @@ int main(int argc, char *argv[])
     Forms forms(services);
     TimingLog::installIfEnabled(forms);
     forms.mainForm()->show();
-    QObject::connect(&instance, &SingleInstance::activationRequested, &forms, [&forms] {
-        if (mainfrm *main = forms.mainFormIfLoaded()) {
-            main->showNormal();
-            main->raise();
-            main->activateWindow();
-        }
-    });
+    QObject::connect(&instance, &SingleInstance::activationRequested, &forms,
+                     &Forms::showProgram);
     const int status = app.exec();
-    // A shutdown or restart asked for at the end needs the program alive until logind has
-    // answered; nothing of it stays on screen meanwhile.
+    // A shutdown or restart still unanswered when the program ends (an Exit while logind asks
+    // for a password) needs the program alive until logind has answered; nothing of it stays
+    // on screen meanwhile.
     for (QWidget *window : QApplication::topLevelWidgets())
         window->hide();
     QCoreApplication::processEvents();

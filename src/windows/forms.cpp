@@ -2,16 +2,35 @@
 
 #include "aboutfrm.h"
 #include "activefrm.h"
+#include "formutil.h"
 #include "lifecycle.h"
 #include "mainfrm.h"
 #include "messagefrm.h"
 #include "snzfrm.h"
+#include "userdialogs.h"
 #include "volfrm.h"
+
+#include <utility>
+
+namespace {
+
+QString powerFailureText(bool restart, PowerControl::Answer answer, const QString &reason)
+{
+    const QString what = restart ? Forms::tr("The computer could not be restarted.")
+                                 : Forms::tr("The computer could not be shut down.");
+    const QString why = answer == PowerControl::NoAnswer
+                            ? Forms::tr("The system did not answer in time.")
+                            : reason;
+    return why.isEmpty() ? what : what + QStringLiteral("\n\n") + why;
+}
+
+} // namespace
 
 Forms::Forms(Services &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
 {
+    connect(&m_services.power, &PowerControl::answered, this, &Forms::powerAnswered);
 }
 
 mainfrm *Forms::mainForm()
@@ -130,4 +149,55 @@ void Forms::endProgram()
 {
     emit ending();
     m_services.lifecycle.quit();
+}
+
+void Forms::powerDown(bool restart)
+{
+    // Nothing stays on screen while the system goes down; the icon stays until it has agreed.
+    for (QWidget *window : std::initializer_list<QWidget *>{m_main, m_active, m_snooze, m_message,
+                                                            m_volume, m_about}) {
+        if (window && window->isVisible()) {
+            window->hide();
+            m_hiddenForPower << window;
+        }
+    }
+    m_restartAsked = restart;
+    if (restart)
+        m_services.power.reboot();
+    else
+        m_services.power.powerOff();
+}
+
+void Forms::powerAnswered(PowerControl::Answer answer, const QString &reason)
+{
+    if (answer == PowerControl::Accepted) {
+        endProgram();
+        return;
+    }
+    // The computer stays on, and so does the program, with every slot still armed.
+    const QPointer<activefrm> asked = m_active;
+    for (const QPointer<QWidget> &window : std::exchange(m_hiddenForPower, {})) {
+        if (window && window != asked)
+            window->show();
+    }
+    if (m_main)
+        m_main->restore_Click();
+    m_services.dialogs.showError(m_main, powerFailureText(m_restartAsked, answer, reason));
+    // Its countdown is over. Shown again meanwhile, the alarm window has a new alarm to show.
+    if (asked && asked->isHidden())
+        asked->close();
+}
+
+void Forms::showProgram()
+{
+    if (m_main) {
+        m_main->showNormal();
+        m_main->raise();
+        m_main->activateWindow();
+        return;
+    }
+    for (const QPointer<QWidget> &window : std::as_const(m_hiddenForPower)) {
+        if (window)
+            bringForward(window);
+    }
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "powercontrol.h"
 #include "services.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
@@ -56,6 +58,15 @@ public:
     /// notification-area icon is taken away first (ending()).
     void endProgram();
 
+    /// Asks the system to shut down, or to restart, and hides the windows while it answers;
+    /// the program ends once the system agrees. Refused or unanswered, the windows come back,
+    /// the main window with an error box that says why, and the alarm window that asked goes.
+    void powerDown(bool restart);
+
+    /// Brings the program to the front, as a new start asks: the main window, or where it is
+    /// gone, the windows a power request hid.
+    void showProgram();
+
 signals:
     /// The program is about to end at once.
     void ending();
@@ -65,6 +76,7 @@ private:
     template<typename Form>
     Form *load(QPointer<Form> &form);
     void formDestroyed();
+    void powerAnswered(PowerControl::Answer answer, const QString &reason);
 
     Services &m_services;
     QPointer<mainfrm> m_main;
@@ -75,4 +87,6 @@ private:
     QPointer<snzfrm> m_snooze;
     QPointer<messagefrm> m_message;
     int m_loaded = 0;
+    QList<QPointer<QWidget>> m_hiddenForPower;
+    bool m_restartAsked = false;
 };

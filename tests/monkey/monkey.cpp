@@ -36,6 +36,7 @@ struct Instance : FakeDesk
         main->show();
     }
     bool ended() const { return lifecycle.quits > 0; }
+    int powerAnswers = 0;
     /// Whether the user can still get at the running program: a window on screen or on the
     /// task bar, or the main window's icon in the notification area.
     bool reachable() const
@@ -107,6 +108,7 @@ private:
     void settle();
     void timePasses();
     void restartIfEnded();
+    void answerPower();
     QList<QWidget *> visibleWindows() const;
     void tick();
 
@@ -124,6 +126,7 @@ bool Monkey::run(int events, qint64 maxMsecs)
     while (m_done < events && elapsed.elapsed() < maxMsecs) {
         eventNumber = m_done + 1;
         step();
+        answerPower();
         ++m_done;
         settle();
         if (!m_instance->ended() && !m_instance->reachable()) {
@@ -409,6 +412,19 @@ void Monkey::timePasses()
     waited.start();
     while (waited.elapsed() < 150)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void Monkey::answerPower()
+{
+    // The system answers a shutdown or restart request at once, either way.
+    FakePowerControl &power = m_instance->power;
+    while (m_instance->powerAnswers < power.requests.size()) {
+        ++m_instance->powerAnswers;
+        const auto answer = oneOf(QList<PowerControl::Answer>{
+            PowerControl::Accepted, PowerControl::Refused, PowerControl::NoAnswer});
+        note("power request answered " + QByteArray::number(int(answer)));
+        power.answer(answer, QStringLiteral("Access denied"));
+    }
 }
 
 void Monkey::restartIfEnded()

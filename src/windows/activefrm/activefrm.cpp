@@ -5,7 +5,6 @@
 #include "forms.h"
 #include "formutil.h"
 #include "mediaplayer.h"
-#include "powercontrol.h"
 #include "services.h"
 #include "snzfrm.h"
 
@@ -168,11 +167,7 @@ bool activefrm::endStep()
     case ShutdownWindows:
     case RebootComputer:
         Timer1->stop();
-        if (table.slot(fired).almAction == ShutdownWindows)
-            m_services.power.powerOff();
-        else
-            m_services.power.reboot();
-        m_forms.endProgram();
+        m_forms.powerDown(table.slot(fired).almAction == RebootComputer);
         return true;
     default:
         // The slot's action changed to one a countdown cannot end: an open window counts on
