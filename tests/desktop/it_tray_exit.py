@@ -67,7 +67,8 @@ def exit_while_open(bus, watcher, key, title):
         # always show the fault.
         time.sleep(1)
         menu = bus.get_object(service, "/MenuBar")
-        _, (_, _, entries) = menu.GetLayout(0, -1, ["label"], dbus_interface="com.canonical.dbusmenu")
+        _, (_, _, entries) = menu.GetLayout(0, -1, ["label"],
+                                            dbus_interface="com.canonical.dbusmenu")
         ids = {str(props.get("label")): int(ident) for ident, props, _ in entries}
         menu.Event(ids["Exit"], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
                    dbus_interface="com.canonical.dbusmenu")
