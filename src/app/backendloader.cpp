@@ -17,6 +17,8 @@ const BackendModule *backendModule()
                                         WAKEMERE_BACKENDS_DIR "/" WAKEMERE_BACKENDS_FILE))}) {
             // Never unloaded: the objects it made live until the program ends.
             QLibrary library(path);
+            // A symbol the program lacks fails the load here, not a call later.
+            library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
             using Entry = const BackendModule *(*)();
             if (auto entry = reinterpret_cast<Entry>(library.resolve(WAKEMERE_BACKENDS_ENTRY)))
                 return entry();

@@ -27,6 +27,7 @@ AUDIBLE = 0.05
 SILENT = 0.002
 DAY = "2026-12-07"
 NEXT_DAY = "2026-12-08"
+THIRD_DAY = "2026-12-09"
 
 
 def heard(seconds=0.5):
@@ -34,9 +35,11 @@ def heard(seconds=0.5):
 
 
 def pitch(seconds=0.5):
-    """The frequency the sink plays, from the zero crossings of a recording of its monitor."""
+    """The frequency the sink plays, from the zero crossings of a recording of its monitor,
+    over the time it is not silent (the built-in tone beeps)."""
     signs = [s > 0 for s in lib.record_samples(seconds) if abs(s) > 100]
-    return sum(1 for a, b in zip(signs, signs[1:]) if a != b) / 2 / seconds
+    crossings = sum(1 for a, b in zip(signs, signs[1:]) if a != b)
+    return crossings / 2 / max(len(signs) / 44100, 0.01)
 
 
 def sound_file(name, seconds=30):
@@ -65,7 +68,8 @@ def check_names(window, inputs, labels, clock=False):
 def typical_alarm(program):
     """Alarm1 at 7:30:00 AM playing a WAV file; at its second the sound reaches the sink and the
     alarm window opens; a snooze of 5 minutes counts down; Close ends it. The next day the
-    alarm sounds again and Close stops the sound."""
+    alarm sounds again and Close stops the sound. On the third the file is broken, and the
+    built-in tone sounds instead, played by the backend module as the program loads it."""
     wav = sound_file("wake-up.wav")
     program.choose("Alarm", "Alarm1")
     wait_for(lambda: program.status() == "Alarm 1 Not Set", "no 'Alarm 1 Not Set'")
@@ -109,6 +113,15 @@ def typical_alarm(program):
     press(find(alarm, "push button", "Close"))
     program.closed("ALARM!")
     wait_for(lambda: heard(0.3) < SILENT, "Close did not stop the sound")
+
+    with open(wav, "wb") as broken:
+        broken.write(b"\x5a" * 50000)
+    alarm = program.alarm_on(THIRD_DAY)
+    wait_for(lambda: heard(0.2) > AUDIBLE, "the alarm is silent with a broken file")
+    heard_pitch = pitch()
+    expect(1600 < heard_pitch < 2000, "the sink plays %d Hz, not the built-in tone" % heard_pitch)
+    press(find(alarm, "push button", "Close"))
+    program.closed("ALARM!")
     expect(program.proc.poll() is None, "the program ended")
 
 
