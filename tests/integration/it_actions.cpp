@@ -15,6 +15,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 // Program and document alarms through the real opening backend, and shutdown and restart
 // requests through the real logind backend, on the virtual test desktop of
 // scripts/testdesk --x --logind --xdg: documents and programs at its recording handlers, power
@@ -153,14 +156,22 @@ void it_actions::documentReachesItsApplication()
 void it_actions::programRunsWithoutArguments()
 {
     const QString record = m_dir.filePath(QStringLiteral("program.log"));
+    const QString fds = m_dir.filePath(QStringLiteral("program.fds"));
     const QByteArray script = "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$0\" >> '"
-                              + record.toUtf8() + "'\n";
+                              + record.toUtf8() + "'\nexec ls /proc/self/fd > '" + fds.toUtf8()
+                              + "'\n";
     const QString path = makeFile(QStringLiteral("-back up; $now 'daily'"), script);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    // One of ours that would be inherited if the program got more than its standard three.
+    const int ours = ::open("/dev/null", O_RDONLY);
+    QVERIFY(ours > STDERR_FILENO);
     RealDesk desk;
     desk.fire(RunProgram, path);
     QTRY_COMPARE_WITH_TIMEOUT(contentsOf(record), QStringLiteral("0|%1\n").arg(path), 10000);
     QVERIFY(!documentCalls().contains(QStringList{path}));
+    ::close(ours);
+    // Standard input, output and error, and the folder ls reads.
+    QTRY_COMPARE(contentsOf(fds), QStringLiteral("0\n1\n2\n3\n"));
 }
 
 void it_actions::unassociatedFileOpensTheChooser()
