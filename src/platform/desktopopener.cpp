@@ -4,10 +4,8 @@
 #include "openwithdialog.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusReply>
 #include <QDBusUnixFileDescriptor>
 #include <QFile>
 #include <QFileInfo>
@@ -25,17 +23,6 @@ extern char **environ;
 namespace {
 
 const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
-
-bool portalRuns()
-{
-    const QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    if (!bus)
-        return false;
-    if (bus->isServiceRegistered(PortalService))
-        return true;
-    const QDBusReply<QStringList> activatable = bus->activatableServiceNames();
-    return activatable.isValid() && activatable.value().contains(PortalService);
-}
 
 void showChooser(const QString &path)
 {
@@ -57,7 +44,9 @@ bool askPortal(const QString &path)
         QStringLiteral("org.freedesktop.portal.OpenURI"), QStringLiteral("OpenFile"));
     request << QString() << QVariant::fromValue(file)
             << QVariantMap{{QStringLiteral("ask"), true}};
-    // A portal that cannot be started or refuses leaves the file to our own chooser.
+    // A portal that is not there, cannot be started or refuses leaves the file to our own
+    // chooser. Asked without looking first: every call on this thread must be asynchronous,
+    // since a stalled bus would stop the clock.
     auto *answer = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(request));
     QObject::connect(answer, &QDBusPendingCallWatcher::finished, answer,
                      [path](QDBusPendingCallWatcher *call) {
@@ -123,7 +112,7 @@ Opener::Result DesktopOpener::openDocument(const QString &path)
 
 void DesktopOpener::openWith(const QString &path)
 {
-    if (portalRuns() && askPortal(path))
+    if (askPortal(path))
         return;
     showChooser(path);
 }

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@
 #include <memory>
 
 #include <linux/capability.h>
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -31,7 +33,7 @@
 //   --system-bus       powerRequestRefused (a bus without logind, and a logind that refuses)
 //   --pulse            brokenSoundFile
 //   --x --wm           noTrayHost
-//   --x --xdg          noMailProgram, portalFails
+//   --x --xdg          noMailProgram, portalFails, stalledSessionBus
 
 namespace {
 
@@ -134,6 +136,7 @@ private slots:
     void noMailProgram();
     void portalFails_data();
     void portalFails();
+    void stalledSessionBus();
 
 private:
     bool on(const QString &components) const;
@@ -414,6 +417,34 @@ void it_faults::portalFails()
     portal.reset();
     portalBus.reset();
     QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+    QTRY_VERIFY(openWithDialog());
+    while (QWidget *chooser = openWithDialog())
+        delete chooser;
+}
+
+void it_faults::stalledSessionBus()
+{
+    if (!on(QStringLiteral("x xdg")))
+        QSKIP("needs testdesk --x --xdg");
+    const QString path = m_dir.filePath(QStringLiteral("stalled.bin"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\x00\x01\x02\x03\xfe\xff", 6));
+    file.close();
+    RealDesk desk;
+    const pid_t bus = pid_t(QDBusConnection::sessionBus().interface()->servicePid(
+        QStringLiteral("org.freedesktop.DBus")).value());
+    QVERIFY(bus > 0);
+
+    {
+        // A bus that answers nobody: asking for "Open With" must not wait on it.
+        QCOMPARE(::kill(bus, SIGSTOP), 0);
+        const auto resume = qScopeGuard([bus] { ::kill(bus, SIGCONT); });
+        const qint64 askMs = timed([&] { desk.opener.openWith(path); });
+        QVERIFY2(askMs < FrozenMs, took("Open With", askMs));
+        QVERIFY(keepsTurning(500));
+    }
+    // No portal here: once the bus answers, the program's own chooser comes.
     QTRY_VERIFY(openWithDialog());
     while (QWidget *chooser = openWithDialog())
         delete chooser;
