@@ -15,8 +15,9 @@ public:
     explicit SingleInstance(const QString &serverName, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    /// True when this is the first copy, which now listens for later ones; false when another
-    /// copy runs and was asked to show itself.
+    /// True when this copy is to run: it is the first and now listens for later ones, or the
+    /// guard cannot be used (a path of another user, no socket possible), which it says on
+    /// standard error. False when another copy of this user runs and was asked to show itself.
     bool claim();
 
     /// The default server name: the user's runtime folder, or /tmp with the user's id.
@@ -27,11 +28,15 @@ signals:
     void activationRequested();
 
 private:
-    bool askRunningCopy();
-    bool listen();
+    enum class Found { Nobody, Shown, Unusable };
+
+    int openLock(QString *problem) const;
+    Found askRunningCopy(QString *problem) const;
+    bool listen(QString *problem);
     void acceptPeers();
     void readPeer(int peer, QSocketNotifier *notifier, QByteArray &received);
 
     QString m_path;
     int m_listener = -1;
+    QSocketNotifier *m_listening = nullptr;
 };
