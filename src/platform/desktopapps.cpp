@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -78,9 +79,13 @@ bool DesktopApps::launch(const QString &appId, const QString &path)
     // no shell ever sees the path.
     GFile *file =
         g_file_new_for_path(QFile::encodeName(QFileInfo(path).absoluteFilePath()).constData());
-    GList files = {file, nullptr, nullptr};
-    const bool started = g_app_info_launch(G_APP_INFO(app), &files, nullptr, nullptr);
-    g_object_unref(file);
-    g_object_unref(app);
-    return started;
+    // Launching, GIO connects to the session bus and waits on it without a time limit: on a
+    // thread of its own, a stalled bus cannot stop the clock.
+    std::thread([app, file] {
+        GList files = {file, nullptr, nullptr};
+        g_app_info_launch(G_APP_INFO(app), &files, nullptr, nullptr);
+        g_object_unref(file);
+        g_object_unref(app);
+    }).detach();
+    return true;
 }

@@ -20,6 +20,7 @@ public:
     static QString defaultFor(const QString &path);
     /// The applications, by name, that open files handed to them.
     static QList<App> fileOpeners();
-    /// Starts the application with the file as one argument; false if it did not start.
+    /// Starts the application with the file as one argument, in the background; false if
+    /// there is no such application.
     static bool launch(const QString &appId, const QString &path);
 };

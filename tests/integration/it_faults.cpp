@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QScopeGuard>
@@ -431,20 +432,32 @@ void it_faults::stalledSessionBus()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("\x00\x01\x02\x03\xfe\xff", 6));
     file.close();
+    const QString text = m_dir.filePath(QStringLiteral("stalled.txt"));
+    QFile document(text);
+    QVERIFY(document.open(QIODevice::WriteOnly));
+    document.write("Bring the keys.\n");
+    document.close();
+    const QString launched = qEnvironmentVariable("TESTDESK_RECORD_DIR") + "/document.log";
+    QFile::remove(launched);
     RealDesk desk;
     const pid_t bus = pid_t(QDBusConnection::sessionBus().interface()->servicePid(
         QStringLiteral("org.freedesktop.DBus")).value());
     QVERIFY(bus > 0);
 
     {
-        // A bus that answers nobody: asking for "Open With" must not wait on it.
+        // A bus that answers nobody: opening a document or asking for "Open With" must not
+        // wait on it.
         QCOMPARE(::kill(bus, SIGSTOP), 0);
         const auto resume = qScopeGuard([bus] { ::kill(bus, SIGCONT); });
+        const qint64 openMs = timed([&] { desk.opener.openDocument(text); });
+        QVERIFY2(openMs < FrozenMs, took("opening a document", openMs));
         const qint64 askMs = timed([&] { desk.opener.openWith(path); });
         QVERIFY2(askMs < FrozenMs, took("Open With", askMs));
         QVERIFY(keepsTurning(500));
     }
-    // No portal here: once the bus answers, the program's own chooser comes.
+    // Once the bus answers, the document reaches its application, and with no portal here
+    // the program's own chooser comes.
+    QTRY_VERIFY(QFileInfo(launched).size() > 0);
     QTRY_VERIFY(openWithDialog());
     while (QWidget *chooser = openWithDialog())
         delete chooser;
