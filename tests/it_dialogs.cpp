@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <QTest>
 
+#include <unistd.h>
+
 #include <cmath>
 
 // Run on the virtual test desktop (scripts/testdesk), one function per desktop:
@@ -131,6 +133,10 @@ void it_dialogs::addressReachesTheMailProgram()
     QVERIFY(QTest::qWaitForWindowExposed(box));
     QWidget *address = box->findChild<QWidget *>(QStringLiteral("Label4"));
     const QPoint target = address->mapToGlobal(address->rect().center());
+    // A descriptor of ours without close-on-exec, as the sound server's are: the mail program
+    // must not get it.
+    const int ours = 200;
+    QCOMPARE(::dup2(STDERR_FILENO, ours), ours);
 
     // A real click of the X server's pointer, as a user makes it.
     QCOMPARE(QProcess::execute("xdotool", {"mousemove", QString::number(target.x()),
@@ -138,6 +144,11 @@ void it_dialogs::addressReachesTheMailProgram()
              0);
     QTRY_COMPARE_WITH_TIMEOUT(mailRecords(), QStringList{"[\"mailto:wakemere@example.com\"]"},
                               10000);
+    QFile fds(qEnvironmentVariable("TESTDESK_RECORD_DIR") + QStringLiteral("/mailto.fds"));
+    QVERIFY(fds.open(QIODevice::ReadOnly));
+    const QByteArrayList inherited = fds.readAll().trimmed().split(' ');
+    QVERIFY2(!inherited.contains(QByteArray::number(ours)), fds.fileName().toUtf8());
+    ::close(ours);
     delete box;
 }
 

@@ -2,7 +2,8 @@
 """A stand-in desktop application that only records how it was called.
 
 Installed by testdesk as bin/testdesk-NAME; each call appends its arguments as one JSON array
-line to $TESTDESK_RECORD_DIR/NAME.log, so blanks, quotes and newlines stay visible and exact.
+line to $TESTDESK_RECORD_DIR/NAME.log, so blanks, quotes and newlines stay visible and exact,
+and the descriptors it was started with to NAME.fds, one call a line.
 """
 
 import fcntl
@@ -14,6 +15,7 @@ PREFIX = "testdesk-"
 
 
 def main():
+    inherited = sorted(int(fd) for fd in os.listdir("/proc/self/fd"))
     name = os.path.basename(sys.argv[0])
     if name.startswith(PREFIX):
         name = name[len(PREFIX):]
@@ -26,6 +28,8 @@ def main():
     with open(os.path.join(record_dir, name + ".log"), "a", encoding="utf-8") as log:
         fcntl.flock(log, fcntl.LOCK_EX)
         log.write(line)
+    with open(os.path.join(record_dir, name + ".fds"), "a", encoding="utf-8") as fds:
+        fds.write(" ".join(map(str, inherited)) + "\n")
     return 0
 
 

@@ -1,6 +1,7 @@
 #include "desktopopener.h"
 
 #include "desktopapps.h"
+#include "detachedspawn.h"
 #include "openwithdialog.h"
 
 #include <QDBusConnection>
@@ -11,14 +12,8 @@
 #include <QFileInfo>
 #include <QVariantMap>
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -67,37 +62,7 @@ bool DesktopOpener::isProgram(const QString &path) const
 
 bool DesktopOpener::runProgram(const QString &path)
 {
-    // Not QProcess::startDetached: it leaves every descriptor of ours open in the program (the
-    // sound server's, the sound file...). The program gets standard input, output and error,
-    // a session of its own and default signal handling; a child in between ends at once, so
-    // the program is not ours to reap.
-    const QByteArray program = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    char *const argv[] = {const_cast<char *>(program.constData()), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK
-                                              | POSIX_SPAWN_SETSIGDEF);
-
-    const pid_t between = ::fork();
-    if (between == 0) {
-        pid_t started;
-        _exit(posix_spawn(&started, argv[0], &actions, &attributes, argv, environ) == 0 ? 0 : 1);
-    }
-    int status = -1;
-    while (between > 0 && ::waitpid(between, &status, 0) < 0 && errno == EINTR) {
-    }
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return between > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return spawnDetached(QFile::encodeName(QFileInfo(path).absoluteFilePath()));
 }
 
 Opener::Result DesktopOpener::openDocument(const QString &path)

@@ -2,7 +2,8 @@
 
 #include "urlopener.h"
 
-/// UrlOpener on QDesktopServices, which asks the desktop (xdg-open, portals) to open the link.
+/// UrlOpener that asks the desktop (xdg-open, and through it the portal or the desktop's own
+/// opener) to open the link.
 class DesktopUrlOpener final : public UrlOpener
 {
 public:
