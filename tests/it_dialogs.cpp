@@ -28,8 +28,8 @@ struct Desk : FakeServices
 {
     SystemVolume realVolume;
     DesktopUrlOpener realUrls;
-    Services real{table, clock, dialogs, lifecycle, realVolume, realUrls, trayIcon, mp1, opener,
-                  power};
+    Services real{table, clock,  dialogs, lifecycle, realVolume, realUrls,
+                  trayIcon, mp1, opener, power,   sleep};
     Forms forms{real};
 
     /// Opens the volume dialog, moves the slider and presses OK.

@@ -1,7 +1,8 @@
 #include "alarmscanner.h"
-#include "secondtracker.h"
 
 #include <QTest>
+
+#include <time.h>
 
 namespace {
 
@@ -26,15 +27,6 @@ QString describe(const QList<DueAlarm> &due)
     return parts.join(' ');
 }
 
-// "06:59:58 06:59:59" for the whole seconds a tick examines.
-QString describe(const QList<QDateTime> &seconds)
-{
-    QStringList parts;
-    for (const QDateTime &second : seconds)
-        parts << second.time().toString(second.time().msec() ? "HH:mm:ss.zzz" : "HH:mm:ss");
-    return parts.join(' ');
-}
-
 } // namespace
 
 class tst_AlarmScanner : public QObject
@@ -45,9 +37,10 @@ private slots:
     void isDue();
     void dispatch_data();
     void dispatch();
-    void tracker_data();
-    void tracker();
-    void noSlotActsTwiceForOneSecond();
+    void scan_data();
+    void scan();
+    void nextDue_data();
+    void nextDue();
 };
 
 void tst_AlarmScanner::isDue_data()
@@ -107,47 +100,148 @@ void tst_AlarmScanner::dispatch()
     QTEST(describe(dueAlarms(table, QTime(7, 30))), "expected");
 }
 
-void tst_AlarmScanner::tracker_data()
+// Ticks in a time zone: the table's slots, the first tick (UTC), then the seconds between
+// ticks ("1*3600" is 3600 ticks a second apart; "sleep" and "jump" read the same to the
+// scanner). What acted is named by the local time of the tick, what was missed by its due time.
+void tst_AlarmScanner::scan_data()
 {
-    // Ticks at these offsets in milliseconds from 07:00:00.000; the last tick is checked.
-    QTest::addColumn<QList<int>>("ticks");
-    QTest::addColumn<QString>("examined");
-    QTest::newRow("first tick examines its second") << QList<int>{5} << "07:00:00";
-    QTest::newRow("next second") << QList<int>{5, 1005} << "07:00:01";
-    QTest::newRow("twice in one second") << QList<int>{5, 1005, 1900} << "";
-    QTest::newRow("late tick catches up") << QList<int>{5, 2300} << "07:00:01 07:00:02";
-    QTest::newRow("stall of three seconds") << QList<int>{5, 4005}
-                                            << "07:00:01 07:00:02 07:00:03 07:00:04";
-    QTest::newRow("gap of five is caught up") << QList<int>{5, 5005}
-                                              << "07:00:01 07:00:02 07:00:03 07:00:04 07:00:05";
-    QTest::newRow("longer gap is skipped") << QList<int>{5, 6005} << "07:00:06";
-    QTest::newRow("clock set forward an hour") << QList<int>{5, 3600005} << "08:00:00";
-    QTest::newRow("clock set back restarts there") << QList<int>{5, 10005, 3005} << "07:00:03";
-    QTest::newRow("after set back, on from there") << QList<int>{5, 10005, 3005, 4005}
-                                                   << "07:00:04";
+    QTest::addColumn<QByteArray>("tz");
+    QTest::addColumn<QStringList>("armed");   // "hh:mm:ss action" per slot
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("expected");
+    const QByteArray berlin = "Europe/Berlin", newYork = "America/New_York";
+    const QStringList seven = {"07:00:00 0"};
+    // Berlin is UTC+1 in winter: 06:59:58 is 05:59:58Z.
+    const QString before = "2026-12-07T05:59:58Z";
+    QTest::newRow("on time") << berlin << seven << before << "1 1 1" << "A1 07:00:00";
+    QTest::newRow("twice in one second") << berlin << seven << before << "1 1 0 1"
+                                         << "A1 07:00:00";
+    QTest::newRow("late tick catches up") << berlin << seven << before << "1 3" << "A1 07:00:02";
+    QTest::newRow("woken in time") << berlin << seven << before << "2" << "A1 07:00:00";
+    QTest::newRow("woken 20 s late") << berlin << seven << before << "22" << "A1 07:00:20";
+    QTest::newRow("woken 60 s late") << berlin << seven << before << "62" << "A1 07:01:00";
+    QTest::newRow("woken 61 s late") << berlin << seven << before << "63"
+                                     << "M1 12-07 07:00:00";
+    QTest::newRow("asleep 2 hours") << berlin << seven << before << "7200 1"
+                                    << "M1 12-07 07:00:00";
+    QTest::newRow("asleep 3 days, woken for the fourth")
+        << berlin << seven << before << QString::number(3 * 86400 + 2)
+        << "M1 12-07 07:00:00, M1 12-08 07:00:00, M1 12-09 07:00:00, A1 07:00:00";
+    QTest::newRow("five slots, woken within the minute")
+        << berlin << QStringList{"07:00:00 3", "07:00:10 4", "07:00:20 1", "07:00:30 2", "07:00:40 0"}
+        << before << "50" << "A1 07:00:48, A2 07:00:48, A3 07:00:48, A4 07:00:48, A5 07:00:48";
+    QTest::newRow("five slots, asleep an hour")
+        << berlin << QStringList{"07:00:00 3", "07:00:10 4", "07:00:20 1", "07:00:30 2", "07:00:40 0"}
+        << before << "3600"
+        << "M1 12-07 07:00:00, M2 12-07 07:00:10, M3 12-07 07:00:20, M4 12-07 07:00:30, "
+           "M5 12-07 07:00:40";
+    QTest::newRow("first sound of a second wins, also missed")
+        << berlin << QStringList{"07:00:00 0", "07:00:00 0"} << before << "3600"
+        << "M1 12-07 07:00:00";
+    QTest::newRow("clock set back acts not again") << berlin << seven << before << "2 -10 1*20"
+                                                   << "A1 07:00:00";
+    QTest::newRow("next day again") << berlin << seven << before << "2 86400" << "A1 07:00:00, A1 07:00:00";
+    // Summer time ends: 02:00 to 02:59:59 comes twice.
+    QTest::newRow("Berlin autumn, ticking") << berlin << QStringList{"02:30:00 3"}
+                                            << "2024-10-27T00:00:00Z" << "1*7200" << "A1 02:30:00";
+    QTest::newRow("Berlin autumn, asleep over both") << berlin << QStringList{"02:30:00 3"}
+                                                     << "2024-10-27T00:00:00Z" << "7200"
+                                                     << "M1 10-27 02:30:00";
+    QTest::newRow("New York autumn, ticking") << newYork << QStringList{"01:30:00 0"}
+                                              << "2024-11-03T05:00:00Z" << "1*7200"
+                                              << "A1 01:30:00";
+    // Summer time begins: 02:00 to 02:59:59 never comes; the alarm acts at 03:00:00.
+    QTest::newRow("Berlin spring") << berlin << QStringList{"02:30:00 3", "02:59:59 3"}
+                                   << "2024-03-31T00:59:58Z" << "1 1 1"
+                                   << "A1 03:00:00, A2 03:00:00";
+    QTest::newRow("Berlin spring, woken 30 s after the gap")
+        << berlin << QStringList{"02:30:00 3"} << "2024-03-30T23:59:58Z" << "3632"
+        << "A1 03:00:30";
+    QTest::newRow("New York spring") << newYork << QStringList{"02:30:00 0"}
+                                     << "2024-03-10T06:59:58Z" << "1*3" << "A1 03:00:00";
+    QTest::newRow("New York spring, a day later on time")
+        << newYork << QStringList{"02:30:00 0"} << "2024-03-10T06:59:58Z" << "2 84600"
+        << "A1 03:00:00, A1 02:30:00";
 }
 
-void tst_AlarmScanner::tracker()
+void tst_AlarmScanner::scan()
 {
-    QFETCH(QList<int>, ticks);
-    SecondTracker tracker;
-    QList<QDateTime> last;
-    for (int offset : ticks)
-        last = tracker.advance(QDateTime(Day, QTime(7, 0)).addMSecs(offset));
-    QTEST(describe(last), "examined");
-}
-
-void tst_AlarmScanner::noSlotActsTwiceForOneSecond()
-{
+    QFETCH(QByteArray, tz);
+    QFETCH(QStringList, armed);
+    QFETCH(QString, start);
+    QFETCH(QString, steps);
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", tz);
+    tzset();
     AlarmTable table;
-    arm(table, 1, 7, 30, 0, 0, DisplayMessage);
-    arm(table, 2, 7, 30, 0, 0, PlaySound);
+    for (int n = 1; n <= armed.size(); ++n) {
+        const QTime t = QTime::fromString(armed[n - 1].left(8), "HH:mm:ss");
+        const int hour = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+        const double offset = t.hour() == 0 ? -12 : t.hour() > 12 ? 12 : 0;
+        arm(table, n, hour, t.minute(), t.second(), offset, armed[n - 1].mid(9).toInt());
+    }
     AlarmScanner scanner;
-    const QDateTime due(Day, QTime(7, 30));
-    QCOMPARE(describe(scanner.scan(table, due)), QString("1:3 2:0"));
-    QCOMPARE(describe(scanner.scan(table, due)), QString(""));   // the clock was set back
-    QCOMPARE(describe(scanner.scan(table, due.addSecs(1))), QString(""));
-    QCOMPARE(describe(scanner.scan(table, due.addDays(1))), QString("1:3 2:0"));   // next day
+    QDateTime now = QDateTime::fromString(start, Qt::ISODate).toLocalTime();
+    QStringList events;
+    const auto tick = [&] {
+        const Scan scan = scanner.advance(table, now);
+        for (const MissedAlarm &m : scan.missed)
+            events << QString("M%1 %2 %3").arg(m.slot).arg(m.due.date.toString("MM-dd"),
+                                                           m.due.time.toString("HH:mm:ss"));
+        for (const DueAlarm &a : scan.act)
+            events << QString("A%1 %2").arg(a.slot).arg(now.toString("HH:mm:ss"));
+    };
+    tick();
+    for (const QString &step : steps.split(' ')) {
+        const QStringList parts = step.split('*');
+        for (int i = 0; i < (parts.size() > 1 ? parts[1].toInt() : 1); ++i) {
+            now = now.addSecs(parts[0].toInt());
+            tick();
+        }
+    }
+    qputenv("TZ", oldTz);
+    tzset();
+    QTEST(events.join(", "), "expected");
+}
+
+void tst_AlarmScanner::nextDue_data()
+{
+    QTest::addColumn<QByteArray>("tz");
+    QTest::addColumn<QString>("now");   // UTC
+    QTest::addColumn<QTime>("slot");
+    QTest::addColumn<QString>("expected");   // UTC
+    QTest::newRow("later today") << QByteArray("Europe/Berlin") << "2026-12-07T05:00:00Z"
+                                 << QTime(7, 30) << "2026-12-07T06:30:00Z";
+    QTest::newRow("tomorrow") << QByteArray("Europe/Berlin") << "2026-12-07T07:00:00Z"
+                              << QTime(7, 30) << "2026-12-08T06:30:00Z";
+    QTest::newRow("now is not next") << QByteArray("Europe/Berlin") << "2026-12-07T06:30:00Z"
+                                     << QTime(7, 30) << "2026-12-08T06:30:00Z";
+    QTest::newRow("in the spring gap: after it") << QByteArray("Europe/Berlin")
+                                                 << "2024-03-30T12:00:00Z" << QTime(2, 30)
+                                                 << "2024-03-31T01:00:00Z";
+    QTest::newRow("in the autumn hour: the first") << QByteArray("America/New_York")
+                                                   << "2024-11-02T12:00:00Z" << QTime(1, 30)
+                                                   << "2024-11-03T05:30:00Z";
+}
+
+void tst_AlarmScanner::nextDue()
+{
+    QFETCH(QByteArray, tz);
+    QFETCH(QString, now);
+    QFETCH(QTime, slot);
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", tz);
+    tzset();
+    AlarmTable table;
+    arm(table, 3, slot.hour() % 12 == 0 ? 12 : slot.hour() % 12, slot.minute(), slot.second(),
+        slot.hour() == 0 ? -12 : slot.hour() > 12 ? 12 : 0, DisplayMessage);
+    const auto next =
+        AlarmScanner::nextDue(table, QDateTime::fromString(now, Qt::ISODate).toLocalTime());
+    const QString utc = next ? next->toUTC().toString(Qt::ISODate) : QString();
+    qputenv("TZ", oldTz);
+    tzset();
+    QTEST(utc, "expected");
 }
 
 QTEST_GUILESS_MAIN(tst_AlarmScanner)

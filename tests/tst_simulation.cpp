@@ -1,5 +1,5 @@
 #include "fakedesk.h"
-#include "secondtracker.h"
+#include "alarmscanner.h"
 #include "timeentry.h"
 
 #include <QApplication>
@@ -278,7 +278,7 @@ void tst_Simulation::wholeDay()
             for (const Due &d : due) {
                 if (d.slot == act.slot && d.when.date() == act.when.date()
                     && d.when.time().msecsTo(act.when.time()) >= 0
-                    && d.when.secsTo(act.when) <= SecondTracker::MaxCatchUp)
+                    && d.when.secsTo(act.when) <= AlarmScanner::ActLate)
                     answer = d.answer;
             }
             answerAt = elapsed + 5;
@@ -300,7 +300,7 @@ void tst_Simulation::wholeDay()
         const auto matches = [&d](const Act &act) {
             const qint64 late = d.when.secsTo(act.when);
             return act.slot == d.slot && act.carriedOut && late >= 0
-                   && late <= SecondTracker::MaxCatchUp;
+                   && late <= AlarmScanner::ActLate;
         };
         const auto times = std::count_if(desk.acts.cbegin(), desk.acts.cend(), matches);
         const auto decided =

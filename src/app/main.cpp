@@ -16,6 +16,7 @@
 #include "services.h"
 #include "singleinstance.h"
 #include "systemclock.h"
+#include "systemdsleepcontrol.h"
 #include "timinglog.h"
 
 #include <QApplication>
@@ -50,7 +51,9 @@ int main(int argc, char *argv[])
     MediaPlayer mp1(sound);
     LazyOpener opener;
     LogindPowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
+    SystemdSleepControl sleep;
+    Services services{table,    clock, dialogs, lifecycle, volume, urls,
+                      trayIcon, mp1,   opener,  power,     sleep};
 
     Forms forms(services);
     TimingLog::installIfEnabled(forms);
@@ -64,6 +67,8 @@ int main(int argc, char *argv[])
     for (QWidget *window : QApplication::topLevelWidgets())
         window->hide();
     QCoreApplication::processEvents();
+    // No wake-up request may outlive the program.
+    sleep.finish();
     power.waitForAnswer();
     return status;
 }

@@ -9,4 +9,7 @@ public:
     virtual ~Clock() = default;
     /// The current local date and time, with milliseconds.
     virtual QDateTime now() const = 0;
+    /// How long the computer has been suspended since it started, in milliseconds: grows
+    /// across a sleep, not when the clock is set.
+    virtual qint64 suspendedMsecs() const = 0;
 };

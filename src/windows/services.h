@@ -6,6 +6,7 @@ class Lifecycle;
 class MediaPlayer;
 class Opener;
 class PowerControl;
+class SleepControl;
 class TrayIcon;
 class UrlOpener;
 class UserDialogs;
@@ -25,4 +26,5 @@ struct Services
     MediaPlayer &mp1;       // the program's one media player, shared by every window
     Opener &opener;
     PowerControl &power;
+    SleepControl &sleep;
 };

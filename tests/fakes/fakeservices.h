@@ -6,6 +6,7 @@
 #include "fakelifecycle.h"
 #include "fakeopener.h"
 #include "fakepowercontrol.h"
+#include "fakesleepcontrol.h"
 #include "fakesoundplayer.h"
 #include "faketrayicon.h"
 #include "fakeurlopener.h"
@@ -27,5 +28,7 @@ struct FakeServices
     MediaPlayer mp1{sound};
     FakeOpener opener;
     FakePowerControl power;
-    Services services{table, clock, dialogs, lifecycle, volume, urls, trayIcon, mp1, opener, power};
+    FakeSleepControl sleep;
+    Services services{table,  clock,   dialogs, lifecycle, volume, urls,
+                      trayIcon, mp1, opener,  power,     sleep};
 };

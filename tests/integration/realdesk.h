@@ -8,6 +8,7 @@
 #include "fakeclock.h"
 #include "fakedialogs.h"
 #include "fakelifecycle.h"
+#include "fakesleepcontrol.h"
 #include "fakevolume.h"
 #include "forms.h"
 #include "logindpowercontrol.h"
@@ -67,7 +68,9 @@ struct RealDesk
     MediaPlayer mp1{sound};
     DesktopOpener opener;
     LogindPowerControl power;
-    Services services{table, clock, dialogs, m_end, volume, urls, trayIcon, mp1, opener, power};
+    FakeSleepControl sleep;
+    Services services{table,    clock, dialogs, m_end, volume, urls,
+                      trayIcon, mp1,   opener,  power, sleep};
     Forms forms{services};
     QPointer<mainfrm> main = forms.mainForm();
 

@@ -9,7 +9,6 @@
 #include "mediaplayer.h"
 #include "messagefrm.h"
 #include "numtext.h"
-#include "openorrun.h"
 #include "services.h"
 #include "tray.h"
 #include "traypicture.h"
@@ -85,7 +84,9 @@ mainfrm::mainfrm(Forms &forms, QWidget *parent)
     : QMainWindow(parent)
     , m_forms(forms)
     , m_services(forms.services())
+    , m_dispatch(new AlarmDispatch(forms, this))
 {
+    connect(m_dispatch, &AlarmDispatch::alarmDue, this, &mainfrm::alarmDue);
     setObjectName(QStringLiteral("mainfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -302,17 +303,10 @@ void mainfrm::Timer1_Timer()
 {
     const QDateTime now = m_services.clock.now();
     today->setText(now.toString(QStringLiteral("HH:mm:ss")));
-    const QList<QDateTime> seconds = m_seconds.advance(now);
     scheduleTick();
-
-    AlarmTable &table = m_services.table;
-    if (table.scanOn != 1)
-        return;
-    for (const QDateTime &second : seconds) {
-        for (const DueAlarm &alarm : m_scanner.scan(table, second))
-            carryOut(alarm);
-    }
-    prepareSound(now);
+    m_dispatch->examine();
+    if (m_services.table.scanOn == 1)
+        prepareSound(now);
 }
 
 void mainfrm::prepareSound(const QDateTime &now)
@@ -324,68 +318,6 @@ void mainfrm::prepareSound(const QDateTime &now)
             return;
         }
     }
-}
-
-void mainfrm::carryOut(const DueAlarm &alarm)
-{
-    AlarmTable &table = m_services.table;
-    const AlarmSlot &slot = table.slot(alarm.slot);
-    switch (alarm.action) {
-    case PlaySound:
-        table.firedAlm = qint16(alarm.slot);
-        playFile(slot.almFile);
-        break;
-    case RunProgram:
-    case OpenFile:
-        openFile(slot.almFile);
-        table.firedAlm = qint16(alarm.slot);
-        showAlmNoSnooze();
-        break;
-    case DisplayMessage:
-        table.firedAlm = qint16(alarm.slot);
-        showAlmNoSnooze();
-        break;
-    case ShutdownWindows:
-    case RebootComputer: {
-        table.firedAlm = qint16(alarm.slot);
-        table.snzMins = QStringLiteral("1");
-        m_services.mp1.stop();
-        // An alarm window already open keeps its text and its seconds: it is not reloaded.
-        activefrm *alarmWindow = m_forms.activeForm();
-        alarmWindow->startCountdown();
-        alarmWindow->show();
-        break;
-    }
-    default:
-        return;
-    }
-    emit alarmDue(alarm.slot, alarm.action);
-}
-
-void mainfrm::playFile(const QString &almfile)
-{
-    // The window goes up first: starting the sound may take a moment the window need not wait.
-    m_forms.unloadActive();
-    activefrm *alarmWindow = m_forms.activeForm();
-    alarmWindow->show();
-    alarmWindow->enableClose();
-    alarmWindow->repaint();
-    m_services.mp1.setFile(almfile);
-    m_services.mp1.play();
-}
-
-void mainfrm::openFile(const QString &path)
-{
-    openOrRun(m_services.opener, path);
-}
-
-void mainfrm::showAlmNoSnooze()
-{
-    m_forms.unloadActive();
-    activefrm *alarmWindow = m_forms.activeForm();
-    alarmWindow->show();
-    alarmWindow->disableSnooze();
-    alarmWindow->repaint();
 }
 
 void mainfrm::Combo2_Click(int index)

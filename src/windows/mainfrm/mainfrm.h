@@ -1,8 +1,7 @@
 #pragma once
 
-#include "alarmscanner.h"
+#include "alarmdispatch.h"
 #include "commondialog.h"
-#include "secondtracker.h"
 #include "timeentry.h"
 
 #include <QMainWindow>
@@ -33,8 +32,8 @@ public:
 
     CommonDialog db;
 
-    /// Sounds the file through the program's player and opens the alarm window afresh.
-    void playFile(const QString &almfile);
+    /// What the clock does with the alarms; also used after the computer wakes.
+    AlarmDispatch &dispatch() { return *m_dispatch; }
 
 public slots:
     void Timer1_Timer();
@@ -56,7 +55,7 @@ public slots:
     void mnuHelpAbout_Click();
 
 signals:
-    /// A slot fell due; the clock has set firedAlm already.
+    /// A slot fell due; the clock has set firedAlm already (forwarded from dispatch()).
     void alarmDue(int slot, int action);
 
 protected:
@@ -71,9 +70,6 @@ private:
     void fillCombos();
     void setStatusLbl(const QString &text);
     void timeBoxChanged(QLineEdit *box, TimeBox kind);
-    void carryOut(const DueAlarm &alarm);
-    void openFile(const QString &path);
-    void showAlmNoSnooze();
     void showMessageForm();
     void setFileControlsVisible(bool visible);
     void scheduleTick();
@@ -85,8 +81,7 @@ private:
 
     Forms &m_forms;
     Services &m_services;
-    SecondTracker m_seconds;
-    AlarmScanner m_scanner;
+    AlarmDispatch *m_dispatch = nullptr;
     Tray *m_tray = nullptr;
 
     QTimer *Timer1 = nullptr;
