@@ -6,6 +6,7 @@
 #include "lifecycle.h"
 #include "mainfrm.h"
 #include "messagefrm.h"
+#include "missedfrm.h"
 #include "snzfrm.h"
 #include "userdialogs.h"
 #include "volfrm.h"
@@ -101,6 +102,16 @@ messagefrm *Forms::messageForm()
 messagefrm *Forms::messageFormIfLoaded() const
 {
     return m_message;
+}
+
+missedfrm *Forms::missedForm()
+{
+    return load(m_missed);
+}
+
+missedfrm *Forms::missedFormIfLoaded() const
+{
+    return m_missed;
 }
 
 volfrm *Forms::volumeForm()

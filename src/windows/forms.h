@@ -12,6 +12,7 @@ class aboutfrm;
 class activefrm;
 class mainfrm;
 class messagefrm;
+class missedfrm;
 class snzfrm;
 class volfrm;
 
@@ -42,6 +43,10 @@ public:
     /// The message dialog, created and loaded, but not shown, when it is not loaded.
     messagefrm *messageForm();
     messagefrm *messageFormIfLoaded() const;
+
+    /// The missed alarms window, created and loaded, but not shown, when it is not loaded.
+    missedfrm *missedForm();
+    missedfrm *missedFormIfLoaded() const;
 
     /// How many windows are loaded, shown or not.
     int loadedCount() const { return m_loaded; }
@@ -86,6 +91,7 @@ private:
     QPointer<activefrm> m_active;
     QPointer<snzfrm> m_snooze;
     QPointer<messagefrm> m_message;
+    QPointer<missedfrm> m_missed;
     int m_loaded = 0;
     QList<QPointer<QWidget>> m_hiddenForPower;
     bool m_restartAsked = false;

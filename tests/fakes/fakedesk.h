@@ -6,6 +6,7 @@
 #include "forms.h"
 #include "mainfrm.h"
 #include "messagefrm.h"
+#include "missedfrm.h"
 #include "snzfrm.h"
 #include "volfrm.h"
 
@@ -47,6 +48,7 @@ struct FakeDesk : FakeServices
     {
         QList<QWidget *> loaded = {forms.aboutFormIfLoaded(), forms.volumeFormIfLoaded(),
                                    forms.messageFormIfLoaded(), forms.snoozeFormIfLoaded(),
+                                   forms.missedFormIfLoaded(),
                                    forms.activeFormIfLoaded(), forms.mainFormIfLoaded()};
         loaded.removeAll(nullptr);
         return loaded;

@@ -8,6 +8,7 @@
 #include "formutil.h"
 #include "mediaplayer.h"
 #include "messagefrm.h"
+#include "missedfrm.h"
 #include "numtext.h"
 #include "services.h"
 #include "tray.h"
@@ -87,6 +88,10 @@ mainfrm::mainfrm(Forms &forms, QWidget *parent)
     , m_dispatch(new AlarmDispatch(forms, this))
 {
     connect(m_dispatch, &AlarmDispatch::alarmDue, this, &mainfrm::alarmDue);
+    connect(m_dispatch, &AlarmDispatch::missed, this,
+            [this](const QList<MissedAlarm> &alarms, MissCause cause) {
+                m_forms.missedForm()->addMissed(alarms, cause);
+            });
     setObjectName(QStringLiteral("mainfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
