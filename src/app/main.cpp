@@ -11,6 +11,7 @@
 #include "mainfrm.h"
 #include "mediaplayer.h"
 #include "qtlifecycle.h"
+#include "quitsignals.h"
 #include "qttrayicon.h"
 #include "qtuserdialogs.h"
 #include "services.h"
@@ -56,6 +57,8 @@ int main(int argc, char *argv[])
                       trayIcon, mp1,   opener,  power,     sleep};
 
     Forms forms(services);
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::requested, &forms, &Forms::endProgram);
     TimingLog::installIfEnabled(forms);
     forms.mainForm()->show();
     QObject::connect(&instance, &SingleInstance::activationRequested, &forms,

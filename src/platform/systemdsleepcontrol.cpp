@@ -8,6 +8,8 @@
 #include <QDBusVariant>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -187,11 +189,46 @@ SystemdSleepControl::SystemdSleepControl(const QDBusConnection &session,
             if (reply.isValid())
                 m_version = majorVersion(reply.value().variant().toString());
         });
+        removeStaleRequests();
     }
     if (m_system.isConnected()) {
         m_system.connect(Logind, LogindPath, LogindManager, QStringLiteral("PrepareForSleep"),
                          this, SLOT(prepareForSleep(bool)));
     }
+}
+
+// A run that crashed or was killed left its request behind; the computer would wake for an
+// alarm no program is there to sound.
+void SystemdSleepControl::removeStaleRequests()
+{
+    QDBusMessage list = managerCall(QStringLiteral("ListUnitsByPatterns"));
+    list << QStringList() << QStringList{QStringLiteral("wakemere-wake-*.timer")};
+    auto *watcher = new QDBusPendingCallWatcher(m_session.asyncCall(list), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const QDBusMessage reply = watcher->reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return;
+        const QDBusArgument units = reply.arguments().first().value<QDBusArgument>();
+        units.beginArray();
+        while (!units.atEnd()) {
+            QString name, description, load, active, sub, following, jobType;
+            QDBusObjectPath path, jobPath;
+            uint jobId = 0;
+            units.beginStructure();
+            units >> name >> description >> load >> active >> sub >> following >> path >> jobId
+                >> jobType >> jobPath;
+            units.endStructure();
+            // "wakemere-wake-PID-N.timer": a process that is gone no longer needs it.
+            const qint64 pid = name.section(QLatin1Char('-'), 2, 2).toLongLong();
+            if (pid > 0 && pid != getpid() && kill(pid_t(pid), 0) != 0 && errno == ESRCH) {
+                QDBusMessage stop = managerCall(QStringLiteral("StopUnit"));
+                stop << name << QStringLiteral("replace");
+                m_session.asyncCall(stop, QuickTimeoutMs);
+            }
+        }
+        units.endArray();
+    });
 }
 
 QDBusMessage SystemdSleepControl::managerCall(const QString &method) const

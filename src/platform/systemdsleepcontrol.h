@@ -35,6 +35,7 @@ private slots:
                     const QString &result);
 
 private:
+    void removeStaleRequests();
     void sendWakeRequest();
     void wakeRequestDone();
     void refused(const QString &why);
