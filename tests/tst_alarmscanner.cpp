@@ -112,6 +112,8 @@ void tst_AlarmScanner::scan_data()
     QTest::addColumn<QString>("expected");
     const QByteArray berlin = "Europe/Berlin", newYork = "America/New_York";
     const QStringList seven = {"07:00:00 0"};
+    const QStringList five = {"07:00:00 3", "07:00:10 4", "07:00:20 1", "07:00:30 2",
+                              "07:00:40 0"};
     // Berlin is UTC+1 in winter: 06:59:58 is 05:59:58Z.
     const QString before = "2026-12-07T05:59:58Z";
     QTest::newRow("on time") << berlin << seven << before << "1 1 1" << "A1 07:00:00";
@@ -129,10 +131,10 @@ void tst_AlarmScanner::scan_data()
         << berlin << seven << before << QString::number(3 * 86400 + 2)
         << "M1 12-07 07:00:00, M1 12-08 07:00:00, M1 12-09 07:00:00, A1 07:00:00";
     QTest::newRow("five slots, woken within the minute")
-        << berlin << QStringList{"07:00:00 3", "07:00:10 4", "07:00:20 1", "07:00:30 2", "07:00:40 0"}
+        << berlin << five
         << before << "50" << "A1 07:00:48, A2 07:00:48, A3 07:00:48, A4 07:00:48, A5 07:00:48";
     QTest::newRow("five slots, asleep an hour")
-        << berlin << QStringList{"07:00:00 3", "07:00:10 4", "07:00:20 1", "07:00:30 2", "07:00:40 0"}
+        << berlin << five
         << before << "3600"
         << "M1 12-07 07:00:00, M2 12-07 07:00:10, M3 12-07 07:00:20, M4 12-07 07:00:30, "
            "M5 12-07 07:00:40";
@@ -141,7 +143,8 @@ void tst_AlarmScanner::scan_data()
         << "M1 12-07 07:00:00";
     QTest::newRow("clock set back acts not again") << berlin << seven << before << "2 -10 1*20"
                                                    << "A1 07:00:00";
-    QTest::newRow("next day again") << berlin << seven << before << "2 86400" << "A1 07:00:00, A1 07:00:00";
+    QTest::newRow("next day again") << berlin << seven << before << "2 86400"
+                                    << "A1 07:00:00, A1 07:00:00";
     // Summer time ends: 02:00 to 02:59:59 comes twice.
     QTest::newRow("Berlin autumn, ticking") << berlin << QStringList{"02:30:00 3"}
                                             << "2024-10-27T00:00:00Z" << "1*7200" << "A1 02:30:00";

@@ -19,7 +19,8 @@ QStringList missedLines(const FakeDesk &desk)
         auto *list = child<QTreeWidget>(window, "List1");
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             const QTreeWidgetItem *item = list->topLevelItem(i);
-            lines << QStringList{item->text(0), item->text(2), item->text(3), item->text(4)}.join('|');
+            lines << QStringList{item->text(0), item->text(2), item->text(3), item->text(4)}
+                         .join('|');
         }
     }
     return lines;
@@ -47,6 +48,7 @@ void tst_Sleep::resume_data()
     QTest::addColumn<QStringList>("missed");
     QTest::addColumn<QString>("wakeText");
     const QString asleep = "Alarm1|Play Sound|wake up|the computer was asleep";
+    const QString forward = "Alarm1|Play Sound|wake up|the clock was set forward";
     QTest::newRow("woken in time") << int(PlaySound) << "sleep" << 2 << "" << QStringList()
                                    << "";
     QTest::newRow("woken 20 s late") << int(PlaySound) << "sleep" << 22 << "" << QStringList()
@@ -57,16 +59,16 @@ void tst_Sleep::resume_data()
                                                 << QStringList{asleep} << "";
     QTest::newRow("asleep, wake-up refused")
         << int(PlaySound) << "sleep" << 7200 << "systemd 252 is too old"
-        << QStringList{asleep} << "The computer could not be woken for them: systemd 252 is too old";
+        << QStringList{asleep}
+        << "The computer could not be woken for them: systemd 252 is too old";
     QTest::newRow("clock set forward") << int(PlaySound) << "jump" << 3600 << ""
-                                       << QStringList{"Alarm1|Play Sound|wake up|the clock was set forward"}
-                                       << "";
-    QTest::newRow("no late shutdown") << int(ShutdownWindows) << "sleep" << 3600 << ""
-                                      << QStringList{"Alarm1|Shutdown Windows|wake up|the computer was asleep"}
-                                      << "";
-    QTest::newRow("no late program") << int(RunProgram) << "jump" << 3600 << ""
-                                     << QStringList{"Alarm1|Run Program|wake up|the clock was set forward"}
-                                     << "";
+                                       << QStringList{forward} << "";
+    QTest::newRow("no late shutdown")
+        << int(ShutdownWindows) << "sleep" << 3600 << ""
+        << QStringList{"Alarm1|Shutdown Windows|wake up|the computer was asleep"} << "";
+    QTest::newRow("no late program")
+        << int(RunProgram) << "jump" << 3600 << ""
+        << QStringList{"Alarm1|Run Program|wake up|the clock was set forward"} << "";
 }
 
 void tst_Sleep::resume()
@@ -120,8 +122,9 @@ void tst_Sleep::laterMissUpdatesTheWindow()
     desk.clock.advance(24 * 3600 * 1000);   // a day later: both missed, Alarm1 again
     desk.main->Timer1_Timer();
     QCOMPARE(desk.forms.missedFormIfLoaded(), window.data());
-    QCOMPARE(missedLines(desk), QStringList({"Alarm1|Display Message|one|the clock was set forward",
-                                             "Alarm2|Display Message|two|the clock was set forward"}));
+    QCOMPARE(missedLines(desk),
+             QStringList({"Alarm1|Display Message|one|the clock was set forward",
+                          "Alarm2|Display Message|two|the clock was set forward"}));
     QCOMPARE(child<QTreeWidget>(window, "List1")->topLevelItem(0)->text(1),
              QString("Tue 8 Dec 2026 7:30:00 AM"));
 }

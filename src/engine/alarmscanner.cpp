@@ -54,10 +54,10 @@ struct Candidate
 };
 
 /// The wall-clock seconds named by set slots among those after prevWall that the seconds first
-/// to last (since the epoch) pass, with the second each came at, in the order they came. The seconds are
-/// walked in runs of one offset from UTC; each second passes the wall-clock seconds after the
-/// previous one's up to its own: one, normally; the whole skipped hour at the first second
-/// after the spring gap; in the repeated autumn hour, its own only.
+/// to last (since the epoch) pass, with the second each came at, in the order they came. The
+/// seconds are walked in runs of one offset from UTC; each second passes the wall-clock
+/// seconds after the previous one's up to its own: one, normally; the whole skipped hour at
+/// the first second after the spring gap; in the repeated autumn hour, its own only.
 QList<Candidate> candidates(const AlarmTable &table, qint64 first, qint64 last, qint64 prevWall)
 {
     QList<Candidate> found;
@@ -150,7 +150,8 @@ Scan AlarmScanner::advance(const AlarmTable &table, const QDateTime &now)
             if (current - c.epoch <= ActLate)
                 scan.act.append(alarm);
             else
-                scan.missed.append({alarm.slot, alarm.action, wall, table.slot(alarm.slot).almMsg});
+                scan.missed.append(
+                    {alarm.slot, alarm.action, wall, table.slot(alarm.slot).almMsg});
         }
     }
     return scan;

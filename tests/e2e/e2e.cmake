@@ -10,3 +10,13 @@ foreach(scenario IN LISTS E2E_SCENARIOS)
             ${scenario})
     set_tests_properties(e2e_${scenario} PROPERTIES LABELS e2e TIMEOUT 240)
 endforeach()
+
+# Sleep and wake-up: python3-dbusmock's logind and systemd stand in for the real ones, so the
+# test desktop's own fake logind stays out.
+foreach(scenario IN ITEMS sleep_woken sleep_refused)
+    add_desktop_test(e2e_${scenario} FLAGS --x --wm --tray --atspi --pulse --system-bus --xdg
+        COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/e2e/scenarios.py
+            --program $<TARGET_FILE:wakemere> --output ${CMAKE_CURRENT_BINARY_DIR}/e2e
+            ${scenario})
+    set_tests_properties(e2e_${scenario} PROPERTIES LABELS e2e TIMEOUT 240)
+endforeach()

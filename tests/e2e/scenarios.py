@@ -19,9 +19,10 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.environ["TESTDESK_LIBDIR"])
 import lib  # noqa: E402
-from driver import (TIME, Failed, Program, checked, click, click_at, enabled,  # noqa: E402
-                    expect, find, find_all, geometry, keys, label_texts, press, run, showing,
-                    stays_false, text, type_into, wait_for)
+import dbus  # noqa: E402
+from driver import (TIME, Failed, Program, checked, children, click, click_at,  # noqa: E402
+                    enabled, expect, find, find_all, geometry, keys, label_texts, press, run,
+                    showing, stays_false, text, type_into, wait_for)
 
 AUDIBLE = 0.05
 SILENT = 0.002
@@ -334,6 +335,153 @@ def our_icon():
     return [wid for wid, name in lib.tray_icons() if name == "wakemere"]
 
 
+class SleepMocks:
+    """python3-dbusmock's systemd on the session bus, standing in for the user's service manager
+    of that version, and its logind on the system bus; both log every call they get."""
+
+    def __init__(self, version):
+        folder = os.environ["TESTDESK_DIR"]
+        self.systemd_log = os.path.join(folder, "systemd-mock.log")
+        self.logind_log = os.path.join(folder, "logind-mock.log")
+        self.procs = [
+            subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--session", "-t", "systemd",
+                              "-l", self.systemd_log]),
+            subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--system", "-t", "logind",
+                              "-l", self.logind_log]),
+        ]
+        self.session, self.system = dbus.SessionBus(), dbus.SystemBus()
+        wait_for(lambda: self.session.name_has_owner("org.freedesktop.systemd1")
+                 and self.system.name_has_owner("org.freedesktop.login1"),
+                 "the dbusmock services did not come up", 15)
+        self.manager = self.session.get_object("org.freedesktop.systemd1",
+                                               "/org/freedesktop/systemd1")
+        self.manager.Set("org.freedesktop.systemd1.Manager", "Version", version,
+                         dbus_interface="org.freedesktop.DBus.Properties")
+        self.logind = self.system.get_object("org.freedesktop.login1", "/org/freedesktop/login1")
+
+    def calls(self, log, method):
+        try:
+            with open(log) as lines:
+                return [line.split(" ", 1)[1] for line in lines
+                        if line.split(" ", 2)[1:2] == [method]]
+        except FileNotFoundError:
+            return []
+
+    def wake_requests(self):
+        """The calendar times of the transient timers asked for, and their unit names."""
+        return [(re.search(r"'OnCalendar'\), dbus.String\('([^']*)'", call).group(1),
+                 call.split('"')[1])
+                for call in self.calls(self.systemd_log, "StartTransientUnit")]
+
+    def stops(self):
+        return [call.split('"')[1] for call in self.calls(self.systemd_log, "StopUnit")]
+
+    def sleep_locks(self):
+        return [i for i in self.logind.ListInhibitors(
+            dbus_interface="org.freedesktop.login1.Manager") if i[0] == "sleep"]
+
+    def prepare_for_sleep(self, start):
+        self.logind.EmitSignal("org.freedesktop.login1.Manager", "PrepareForSleep", "b",
+                               [dbus.Boolean(start)], dbus_interface="org.freedesktop.DBus.Mock")
+
+    def fail_unit(self, unit):
+        """What systemd before 254 does with a user's timer that would wake the computer."""
+        self.manager.EmitSignal("org.freedesktop.systemd1.Manager", "JobRemoved", "uoss",
+                                [dbus.UInt32(99),
+                                 dbus.ObjectPath("/org/freedesktop/systemd1/job/99"),
+                                 unit, "failed"], dbus_interface="org.freedesktop.DBus.Mock")
+
+    def stop(self):
+        for proc in self.procs:
+            proc.terminate()
+            proc.wait(timeout=5)
+
+
+def arm_sound(program):
+    wav = sound_file("wake-up.wav")
+    program.choose("Alarm", "Alarm1")
+    program.choose("Action", "Play Sound")
+    program.choose_file(wav, "Sound Files (*.wav)")
+    program.arm(1)
+
+
+def sleep_woken(program):
+    """Alarm1 at 7:30:00 AM with a sound; the computer sleeps at 7:10 and is woken at 7:29:40 by
+    the request for 7:29:30: the sound reaches the sink at 7:30:00, not before; the program's
+    request goes with it when it ends."""
+    mocks = program.mocks
+    arm_sound(program)
+    wait_for(lambda: [w for w, _ in mocks.wake_requests()] == ["2026-12-07 07:29:30"],
+             lambda: "wake-up requests %r" % mocks.wake_requests())
+    wait_for(lambda: mocks.sleep_locks(), "no delay lock on sleep while armed")
+    expect(all(lock[3] == "delay" for lock in mocks.sleep_locks()),
+           "a sleep lock that blocks: %r" % mocks.sleep_locks())
+
+    program.set_clock("2026-12-07 07:10:00")
+    mocks.prepare_for_sleep(True)
+    # Renewed before sleep, then the lock let go so that sleep goes on.
+    wait_for(lambda: len(mocks.wake_requests()) == 2, "the request was not renewed before sleep")
+    wait_for(lambda: not mocks.sleep_locks(), "the delay lock holds sleep up")
+    program.set_clock("2026-12-07 07:29:40")
+    mocks.prepare_for_sleep(False)
+    wait_for(lambda: mocks.sleep_locks(), "no delay lock after resume")
+
+    alarm = program.window("ALARM!", timeout=30)
+    expect(program.clock() >= "07:30:00", "the alarm came at %s" % program.clock())
+    wait_for(lambda: heard() > AUDIBLE, "the alarm is silent at the sink")
+    expect(not program.windows("Missed alarms"), "a Missed alarms window opened")
+    expect(mocks.wake_requests()[-1][0] == "2026-12-08 07:29:30",
+           "after the alarm the request is for %r" % mocks.wake_requests()[-1][0])
+    press(find(alarm, "push button", "Close"))
+    program.closed("ALARM!")
+
+    last = mocks.wake_requests()[-1][1]
+    program.stop()
+    expect(program.proc.returncode == 0, "the program ended with %r" % program.proc.returncode)
+    wait_for(lambda: last in mocks.stops(), "the wake-up request outlived the program")
+
+
+def sleep_refused(program):
+    """The user's manager is systemd 252 and fails the wake-up timer; the computer sleeps from
+    7:10 to 9:00: no sound, and a Missed alarms window names Alarm1, that the computer was
+    asleep and why it could not be woken."""
+    mocks = program.mocks
+    arm_sound(program)
+    wait_for(lambda: mocks.wake_requests(), "no wake-up request")
+    mocks.fail_unit(mocks.wake_requests()[-1][1])
+    program.set_clock("2026-12-07 07:10:00")
+    mocks.prepare_for_sleep(True)
+    program.set_clock("2026-12-07 09:00:00")
+    mocks.prepare_for_sleep(False)
+
+    missed = program.window("Missed alarms", timeout=15)
+    said = " ".join(label_texts(missed))
+    expect("The computer could not be woken for them" in said and "252" in said,
+           "the Missed alarms window says %r" % said)
+    cells = [c.name for table in find_all(missed, "tree table") + find_all(missed, "tree")
+             for c in find_all_cells(table)]
+    expect("Alarm1" in cells and "the computer was asleep" in cells and "Play Sound" in cells,
+           "the missed alarms listed are %r" % cells)
+    expect(not program.windows("ALARM!"), "the alarm window opened late")
+    expect(heard(1.0) < SILENT, "the missed alarm sounds late")
+    press(find(missed, "push button", "OK"))
+    program.closed("Missed alarms")
+
+
+def find_all_cells(table):
+    """The cells of a table or tree view, which searches do not enter."""
+    cells, stack = [], list(children(table))
+    while stack:
+        acc = stack.pop()
+        if acc.getRoleName() in ("table cell", "tree item", "list item"):
+            cells.append(acc)
+        stack.extend(children(acc))
+    return cells
+
+
+# Scenarios that need the fake service manager and logind, with the manager's version.
+MOCKED = {"sleep_woken": "255 (255.4-1)", "sleep_refused": "252 (252.22-1~deb12u1)"}
+
 SCENARIOS = {
     "typical_alarm": typical_alarm,
     "time_entry_errors": time_entry_errors,
@@ -343,6 +491,8 @@ SCENARIOS = {
     "tray": tray,
     "volume": volume,
     "accessible_names": accessible_names,
+    "sleep_woken": sleep_woken,
+    "sleep_refused": sleep_refused,
 }
 
 
@@ -365,9 +515,12 @@ def main():
         log = os.path.join(args.output, name + ".log")
         if os.path.exists(log):
             os.remove(log)
-        program = None
+        program = mocks = None
         try:
+            if name in MOCKED:
+                mocks = SleepMocks(MOCKED[name])
             program = Program(os.path.abspath(args.program), log)
+            program.mocks = mocks
             scenario(program)
             passed += 1
             print("PASS", name, flush=True)
@@ -385,6 +538,8 @@ def main():
         finally:
             if program:
                 program.stop()
+            if mocks:
+                mocks.stop()
     print("%d passed, %d failed" % (passed, failed), flush=True)
     return 1 if failed else 0
 

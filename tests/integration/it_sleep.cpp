@@ -170,7 +170,8 @@ void it_Sleep::wakeRequestsAtTheManager()
     QVERIFY2(unit.startsWith("wakemere-wake-") && unit.endsWith(".timer"), qPrintable(unit));
     for (const QString &expected :
          {QString('"' + unit + '"'), QString("'OnCalendar'), dbus.String('2026-12-08 07:29:30')"),
-          QString("'WakeSystem'), dbus.Boolean(True"), QString("'AccuracyUSec'), dbus.UInt64(1000000,"),
+          QString("'WakeSystem'), dbus.Boolean(True"),
+          QString("'AccuracyUSec'), dbus.UInt64(1000000,"),
           QString("'ExecStart'), dbus.Array([dbus.Struct((dbus.String('/bin/true')")})
         QVERIFY2(start.contains(expected), qPrintable(expected + " not in " + start));
     QTRY_COMPARE(control.wakeProblem(), QString());
