@@ -28,6 +28,8 @@ TEST=(
     libfile-mimeinfo-perl
     # the shared-mime-info database behind gio's and Qt's type detection
     shared-mime-info
+    # fakes of systemd's user manager and of logind for the sleep tests
+    python3-dbusmock
 )
 
 usage() {
