@@ -160,7 +160,8 @@ QString tooOld(int version)
 } // namespace
 
 SystemdSleepControl::SystemdSleepControl(QObject *parent)
-    : SystemdSleepControl(QDBusConnection::sessionBus(), QDBusConnection::systemBus(), parent)
+    : SleepControl(parent)
+    , m_defaultBuses(true)
 {
 }
 
@@ -170,7 +171,20 @@ SystemdSleepControl::SystemdSleepControl(const QDBusConnection &session,
     , m_session(session)
     , m_system(system)
 {
+}
+
+// The buses are reached when first needed: a run that never arms an alarm spends nothing on
+// them at start-up.
+void SystemdSleepControl::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
     registerTypes();
+    if (m_defaultBuses) {
+        m_session = QDBusConnection::sessionBus();
+        m_system = QDBusConnection::systemBus();
+    }
     if (!m_session.isConnected()) {
         m_problem = tr("No session bus runs, so no wake-up request can be made.");
     } else {
@@ -243,6 +257,9 @@ QDBusMessage SystemdSleepControl::logindCall(const QString &method) const
 
 void SystemdSleepControl::setWakeAt(const QDateTime &at)
 {
+    if (!m_started && !at.isValid())
+        return;
+    start();
     m_wantAt = at;
     if (m_sent && m_sentAt == m_wantAt)
         return;
@@ -358,6 +375,7 @@ void SystemdSleepControl::setArmed(bool armed)
 {
     if (armed == m_armed)
         return;
+    start();
     m_armed = armed;
     if (armed && !m_sleeping)
         takeSleepLock();
@@ -414,6 +432,7 @@ void SystemdSleepControl::setStayAwake(bool on)
 {
     if (on == m_stayAwake)
         return;
+    start();
     m_stayAwake = on;
     if (!on) {
         if (!m_portalRequest.isEmpty()) {

@@ -35,6 +35,7 @@ private slots:
                     const QString &result);
 
 private:
+    void start();
     void removeStaleRequests();
     void sendWakeRequest();
     void wakeRequestDone();
@@ -44,8 +45,10 @@ private:
     QDBusMessage managerCall(const QString &method) const;
     QDBusMessage logindCall(const QString &method) const;
 
-    QDBusConnection m_session;
-    QDBusConnection m_system;
+    QDBusConnection m_session{QString()};
+    QDBusConnection m_system{QString()};
+    bool m_defaultBuses = false;
+    bool m_started = false;
 
     QDateTime m_wantAt;
     QDateTime m_sentAt;
