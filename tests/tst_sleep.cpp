@@ -152,6 +152,8 @@ void tst_Sleep::wakeRequestFollowsTheSlots()
     QVERIFY(!desk.sleep.stayAwake);
     desk.tickAt(QTime(7, 29, 0));
     QVERIFY(desk.sleep.stayAwake);   // a minute before its alarm
+    desk.tickAt(QTime(7, 29, 31));
+    QCOMPARE(desk.sleep.wakeAt, QDateTime(Day, QTime(7, 30)));   // never a time gone by
     desk.fire();
     QVERIFY(!desk.sleep.stayAwake);   // it has acted
     QCOMPARE(desk.sleep.wakeAt, QDateTime(Day.addDays(1), QTime(7, 29, 30)));

@@ -58,11 +58,12 @@ void AlarmDispatch::examine()
     m_lastLook = current;
 
     if (m_services.table.scanOn == 1) {
-        // A due alarm acts before anything is said about older ones.
-        for (const DueAlarm &alarm : scan.act)
-            carryOut(alarm);
+        // Older alarms are reported first, so that the alarm window of one due now comes up
+        // over the report.
         if (!scan.missed.isEmpty())
             emit missed(scan.missed, slept ? MissCause::Asleep : MissCause::ClockForward);
+        for (const DueAlarm &alarm : scan.act)
+            carryOut(alarm);
     }
     keepWakeRequest(now);
 }
@@ -74,7 +75,12 @@ void AlarmDispatch::keepWakeRequest(const QDateTime &now)
     const bool armed = table.scanOn == 1 && anySet(table);
     const auto next = armed ? AlarmScanner::nextDue(table, now) : std::nullopt;
     sleep.setArmed(armed);
-    sleep.setWakeAt(next ? next->addSecs(-WakeAheadSecs) : QDateTime());
+    QDateTime wakeAt;
+    if (next) {
+        // Closer than that to the alarm, a request for a time gone by would never be met.
+        wakeAt = now.secsTo(*next) > WakeAheadSecs ? next->addSecs(-WakeAheadSecs) : *next;
+    }
+    sleep.setWakeAt(wakeAt);
     sleep.setStayAwake(next && now.secsTo(*next) <= StayAwakeSecs);
 }
 
