@@ -127,6 +127,12 @@ void tst_Sleep::laterMissUpdatesTheWindow()
                           "Alarm2|Display Message|two|the clock was set forward"}));
     QCOMPARE(child<QTreeWidget>(window, "List1")->topLevelItem(0)->text(1),
              QString("Tue 8 Dec 2026 7:30:00 AM"));
+
+    // Escape unloads it like OK; the next miss opens a fresh one.
+    QTest::keyClick(window, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!window);
+    QVERIFY(!desk.forms.missedFormIfLoaded());
 }
 
 void tst_Sleep::wakeRequestFollowsTheSlots()

@@ -104,6 +104,11 @@ void missedfrm::addMissed(const QList<MissedAlarm> &alarms, MissCause cause)
     bringForward(this);
 }
 
+void missedfrm::reject()
+{
+    close();
+}
+
 void missedfrm::closeEvent(QCloseEvent *event)
 {
     event->accept();

@@ -26,6 +26,9 @@ public:
     /// Adds the alarms, shows the window and brings it forward.
     void addMissed(const QList<MissedAlarm> &alarms, MissCause cause);
 
+    /// Escape closes, as OK does: a window only hidden would stay loaded.
+    void reject() override;
+
 signals:
     /// The window was unloaded; it is deleted soon after.
     void unloaded();
