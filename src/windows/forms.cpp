@@ -166,7 +166,7 @@ void Forms::powerDown(bool restart)
 {
     // Nothing stays on screen while the system goes down; the icon stays until it has agreed.
     for (QWidget *window : std::initializer_list<QWidget *>{m_main, m_active, m_snooze, m_message,
-                                                            m_volume, m_about}) {
+                                                            m_missed, m_volume, m_about}) {
         if (window && window->isVisible()) {
             window->hide();
             m_hiddenForPower << window;
