@@ -1,5 +1,6 @@
 #include "fakedesk.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTreeWidget>
@@ -173,6 +174,19 @@ void tst_Sleep::wakeRequestFollowsTheSlots()
     desk.tickAt(QTime(7, 31));
     QVERIFY(!desk.sleep.wakeAt.isValid());
     QVERIFY(!desk.sleep.armed);
+
+    // The main window unloaded: no clock, so no request, and no report keeps the program on.
+    desk.table.slot(1).almHour = 7;
+    desk.tickAt(QTime(7, 32));
+    desk.clock.sleep(24 * 3600 * 1000);
+    desk.main->Timer1_Timer();
+    QVERIFY(desk.sleep.wakeAt.isValid());
+    QVERIFY(desk.forms.missedFormIfLoaded());
+    child<QAction>(desk.main, "mnuFileExit")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!desk.main);
+    QVERIFY(!desk.sleep.wakeAt.isValid());
+    QVERIFY(!desk.forms.missedFormIfLoaded());
 }
 
 QTEST_MAIN(tst_Sleep)

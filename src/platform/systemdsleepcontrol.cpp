@@ -25,6 +25,8 @@ const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 // Calls that end the program or answer sleep wait no longer than this.
 constexpr int QuickTimeoutMs = 500;
+// A manager busy starting the session may take a while to set up a timer.
+constexpr int StartTimeoutMs = 5000;
 // The first systemd whose user manager may wake the computer.
 constexpr int WakingVersion = 254;
 // The portal's flag for "do not suspend for idleness".
@@ -283,7 +285,7 @@ void SystemdSleepControl::sendWakeRequest()
         QDBusMessage stop = managerCall(QStringLiteral("StopUnit"));
         stop << old << QStringLiteral("replace");
         // An error (the timer is gone already) changes nothing.
-        m_session.asyncCall(stop, QuickTimeoutMs);
+        m_lastStop = m_session.asyncCall(stop, QuickTimeoutMs);
         m_unit.clear();
     }
     if (!at.isValid()) {
@@ -310,10 +312,13 @@ void SystemdSleepControl::sendWakeRequest()
     QDBusMessage start = managerCall(QStringLiteral("StartTransientUnit"));
     start << base + QStringLiteral(".timer") << QStringLiteral("replace")
           << QVariant::fromValue(timer) << QVariant::fromValue(aux);
-    auto *watcher = new QDBusPendingCallWatcher(m_session.asyncCall(start), this);
+    m_starting = base + QStringLiteral(".timer");
+    m_pendingStart = m_session.asyncCall(start, StartTimeoutMs);
+    auto *watcher = new QDBusPendingCallWatcher(*m_pendingStart, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, watcher, at, unit = base + QStringLiteral(".timer")] {
+            [this, watcher, at, unit = m_starting] {
                 watcher->deleteLater();
+                m_pendingStart.reset();
                 const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
                 m_sent = true;
                 m_sentAt = at;
@@ -483,7 +488,21 @@ void SystemdSleepControl::finish()
     m_stayAwake = false;
     m_idleLock = QDBusUnixFileDescriptor();
     m_sleepLock = QDBusUnixFileDescriptor();
-    if (m_unit.isEmpty() || !m_session.isConnected())
+    if (!m_session.isConnected())
+        return;
+    // No event loop runs any longer: a timer still being set up is waited for here, so that
+    // it is stopped too, and so is a stop already asked for.
+    if (m_pendingStart) {
+        m_pendingStart->waitForFinished();
+        if (!m_pendingStart->isError())
+            m_unit = m_starting;
+        m_pendingStart.reset();
+    }
+    if (m_lastStop) {
+        m_lastStop->waitForFinished();
+        m_lastStop.reset();
+    }
+    if (m_unit.isEmpty())
         return;
     QDBusMessage stop = managerCall(QStringLiteral("StopUnit"));
     stop << m_unit << QStringLiteral("replace");

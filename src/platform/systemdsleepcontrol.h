@@ -4,7 +4,10 @@
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusUnixFileDescriptor>
+
+#include <optional>
 
 class QDBusPendingCallWatcher;
 
@@ -56,6 +59,9 @@ private:
     bool m_inFlight = false;      // one request at a time; a later wish follows it
     QString m_unit;               // the timer unit holding the request
     QString m_pendingJob;
+    QString m_starting;           // the timer being set up
+    std::optional<QDBusPendingCall> m_pendingStart;
+    std::optional<QDBusPendingCall> m_lastStop;
     int m_serial = 0;
     QString m_problem;
     int m_version = 0;            // of the user's service manager; 0 while unknown

@@ -41,6 +41,14 @@ AlarmDispatch::AlarmDispatch(Forms &forms, QObject *parent)
     });
 }
 
+AlarmDispatch::~AlarmDispatch()
+{
+    SleepControl &sleep = m_services.sleep;
+    sleep.setWakeAt(QDateTime());
+    sleep.setArmed(false);
+    sleep.setStayAwake(false);
+}
+
 void AlarmDispatch::examine()
 {
     const QDateTime now = m_services.clock.now();

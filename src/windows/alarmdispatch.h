@@ -24,6 +24,8 @@ public:
     static constexpr int StayAwakeSecs = 60;
 
     explicit AlarmDispatch(Forms &forms, QObject *parent = nullptr);
+    /// No clock looks at the alarms any longer: no wake-up request, no locks.
+    ~AlarmDispatch() override;
 
     /// Examines the seconds up to now and carries out what fell due.
     void examine();

@@ -40,7 +40,12 @@ mainfrm *Forms::mainForm()
     if (!m_main && !m_mainUnloaded) {
         m_main = new mainfrm(*this);
         watch(m_main);
-        connect(m_main, &QObject::destroyed, this, [this] { m_mainUnloaded = true; });
+        connect(m_main, &QObject::destroyed, this, [this] {
+            m_mainUnloaded = true;
+            // Its report has no clock behind it any longer: it must not keep the program on.
+            if (m_missed)
+                m_missed->close();
+        });
         m_main->Form_Load();
     }
     return m_main;
