@@ -303,11 +303,12 @@ void SystemdSleepControl::sendWakeRequest()
         unitProperty("AccuracyUSec", quint64(1000000)),
         unitProperty("RemainAfterElapse", false),
     };
+    // The timer needs a unit to start; this one does nothing.
+    const ExecCommand nothing{QStringLiteral("/bin/true"), {QStringLiteral("/bin/true")}, false};
     const QList<AuxUnit> aux = {
         {base + QStringLiteral(".service"),
          {unitProperty("Description", tr("Wakemere: the computer woke for an alarm")),
-          unitProperty("ExecStart", QList<ExecCommand>{{QStringLiteral("/bin/true"),
-                                                    {QStringLiteral("/bin/true")}, false}})}},
+          unitProperty("ExecStart", QList<ExecCommand>{nothing})}},
     };
     QDBusMessage start = managerCall(QStringLiteral("StartTransientUnit"));
     start << base + QStringLiteral(".timer") << QStringLiteral("replace")
