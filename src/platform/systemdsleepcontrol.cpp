@@ -25,8 +25,9 @@ const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 // Calls that end the program or answer sleep wait no longer than this.
 constexpr int QuickTimeoutMs = 500;
-// A manager busy starting the session may take a while to set up a timer.
-constexpr int StartTimeoutMs = 5000;
+// A manager busy starting the session may take a while to set up a timer; the program's end
+// waits for it no longer than this.
+constexpr int StartTimeoutMs = 2000;
 // The first systemd whose user manager may wake the computer.
 constexpr int WakingVersion = 254;
 // The portal's flag for "do not suspend for idleness".

@@ -5,10 +5,14 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <signal.h>
 
 // The real sleep backend against python3-dbusmock's systemd (session bus, standing in for the
 // user's service manager) and logind (system bus) on the virtual test desktop of
@@ -47,6 +51,7 @@ private slots:
     void wakeRequestsAtTheManager();
     void refusalOfSystemd252();
     void locksAroundSleep();
+    void stalledManager();
     void noUserManager();
 
 private:
@@ -246,6 +251,24 @@ void it_Sleep::locksAroundSleep()
     for (const QString &call : calls(m_logindLog, "Inhibit"))
         QVERIFY2(!call.contains("\"sleep\"") || call.contains("\"delay\""), qPrintable(call));
     control.finish();
+}
+
+void it_Sleep::stalledManager()
+{
+    // A manager that answers nobody: no call waits on it (a blocking one would take 25 s), and
+    // the end waits only briefly.
+    SystemdSleepControl control;
+    QCOMPARE(::kill(pid_t(m_systemd->processId()), SIGSTOP), 0);
+    const auto resume = qScopeGuard([this] { ::kill(pid_t(m_systemd->processId()), SIGCONT); });
+    QElapsedTimer passed;
+    passed.start();
+    control.setArmed(true);
+    control.setWakeAt(QDateTime(QDate(2026, 12, 8), QTime(7, 29, 30)));
+    control.setStayAwake(true);
+    QVERIFY2(passed.elapsed() < 2000, qPrintable(QString::number(passed.elapsed())));
+    passed.restart();
+    control.finish();
+    QVERIFY2(passed.elapsed() < 5000, qPrintable(QString::number(passed.elapsed())));
 }
 
 void it_Sleep::noUserManager()
