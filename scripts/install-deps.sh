@@ -6,11 +6,12 @@ set -euo pipefail
 
 BUILD=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     libgl-dev libpulse-dev libasound2-dev
     # GIO: the desktop's applications and MIME associations, for opening documents
     libglib2.0-dev
-    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+    # libsndfile decodes the sound files (WAV, FLAC, Ogg; MP3 through mpg123)
+    libsndfile1-dev
     fonts-liberation ccache
 )
 TEST=(

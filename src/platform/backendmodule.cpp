@@ -1,14 +1,14 @@
 #include "backendmodule.h"
 
 #include "desktopopener.h"
-#include "qtsoundplayer.h"
+#include "streamsoundplayer.h"
 #include "systemvolume.h"
 
 namespace {
 
 SoundPlayer *makeSoundPlayer()
 {
-    return new QtSoundPlayer;
+    return new StreamSoundPlayer;
 }
 
 VolumeControl *makeVolume()

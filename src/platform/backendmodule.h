@@ -4,8 +4,7 @@ class Opener;
 class SoundPlayer;
 class VolumeControl;
 
-/// What the backend module makes: the backends that need Qt Multimedia, PulseAudio, ALSA or
-/// GIO. They live in a library of their own that the program loads the first time it needs
+/// What the backend module makes: the backends that need libsndfile, PulseAudio, ALSA or GIO. They live in a library of their own that the program loads the first time it needs
 /// one, so that starting and waiting in the tray cost none of those libraries.
 struct BackendModule
 {

@@ -1,5 +1,5 @@
 #include "mediaplayer.h"
-#include "qtsoundplayer.h"
+#include "streamsoundplayer.h"
 #include "sinkrecorder.h"
 
 #include <QTemporaryDir>
@@ -43,7 +43,7 @@ private:
 
     QTemporaryDir m_dir;
     SinkRecorder *m_sink = nullptr;
-    QtSoundPlayer *m_sound = nullptr;
+    StreamSoundPlayer *m_sound = nullptr;
     MediaPlayer *m_mp1 = nullptr;
 };
 
@@ -57,7 +57,7 @@ void it_sound::init()
 {
     m_sink = new SinkRecorder(qEnvironmentVariable("TESTDESK_SINK", "test_sink"));
     QVERIFY(m_sink->start());
-    m_sound = new QtSoundPlayer;
+    m_sound = new StreamSoundPlayer;
     m_mp1 = new MediaPlayer(*m_sound);
 }
 

@@ -14,7 +14,7 @@
 #include "logindpowercontrol.h"
 #include "mainfrm.h"
 #include "mediaplayer.h"
-#include "qtsoundplayer.h"
+#include "streamsoundplayer.h"
 #include "qttrayicon.h"
 #include "services.h"
 #include "snzfrm.h"
@@ -36,7 +36,7 @@ public:
     QStringList played;
 
 private:
-    QtSoundPlayer m_real;
+    StreamSoundPlayer m_real;
 };
 
 /// The windows on the real backends; the clock and the boxes are fakes, and so is the end of
