@@ -5,7 +5,7 @@ scripts/testdesk/testdesk --x --wm --tray --pulse --xdg.
 Prints, as medians over several runs: start-up time (exec to main window drawn, to first clock
 tick), memory (RSS, PSS) after 10 s idle, CPU time and wake-ups per minute while shown and
 while hidden in the tray, alarm latency (due second to alarm window drawn, to sound at the
-sink), and memory after many alarms. Both programs log wall-clock moments through their timing
+sink; Close to silence there), and memory after many alarms. Both programs log wall-clock moments through their timing
 category (QT_LOGGING_RULES); the script sets them against its own clock taken at exec.
 """
 
@@ -196,6 +196,8 @@ class SinkListener:
     def __init__(self):
         sink = os.environ.get("TESTDESK_SINK", "test_sink")
         self.onset_ms = None
+        self.loud_ms = []   # arrival of every read that held sound
+        self.done = False
         self.proc = subprocess.Popen(
             ["parec", "-d", sink + ".monitor", "--raw", "--format=s16le", "--channels=1",
              "--rate=%d" % RATE, "--latency-msec=10"],
@@ -206,7 +208,7 @@ class SinkListener:
     def _read(self):
         fd = self.proc.stdout.fileno()
         pending = b""
-        while self.onset_ms is None:
+        while not self.done:
             chunk = os.read(fd, 512)
             arrived = now_ms()
             if not chunk:
@@ -215,9 +217,20 @@ class SinkListener:
             whole = len(data) // 2 * 2
             pending = data[whole:]
             if any(abs(sample) > SILENCE for sample in memoryview(data[:whole]).cast("h")):
-                self.onset_ms = arrived
+                self.loud_ms.append(arrived)
+                if self.onset_ms is None:
+                    self.onset_ms = arrived
+
+    def sound_after(self, moment):
+        """Milliseconds the sink still sounded after MOMENT, or None if it was silent then (the
+        alarm tone beeps, with pauses of 80 ms)."""
+        loud = list(self.loud_ms)
+        if not any(moment - 20 <= t <= moment for t in loud):
+            return None
+        return max(0.0, max(loud) - moment)
 
     def stop(self):
+        self.done = True
         self.proc.kill()
         self.proc.wait()
         self.proc.stdout.close()
@@ -325,7 +338,7 @@ class Bench:
     def latency(self):
         """Fresh program each time, so every alarm is the first: the sound is set up then."""
         print("alarm latency, %d alarms" % self.o.alarms, flush=True)
-        tick, window, sound = [], [], []
+        tick, window, sound, silence = [], [], [], []
         for _ in range(self.o.alarms):
             program = self.start("wakemere")
             listener = None
@@ -345,6 +358,13 @@ class Bench:
                 tick.append(fired[0] - due_ms if fired else None)
                 window.append(shown - due_ms if shown else None)
                 sound.append(listener.onset_ms - due_ms if listener.onset_ms else None)
+                # Close while the tone sounds: the program marks the key's release.
+                alarm = window_titled(program.pid, "ALARM!", timeout=2)
+                if alarm and listener.onset_ms:
+                    keys(alarm, "Tab", "space")
+                    closed = program.mark("alarm-close", timeout=3)
+                    time.sleep(1.0)
+                    silence.append(listener.sound_after(closed) if closed else None)
                 if not shown or not listener.onset_ms:
                     print("  alarm at %d: window %s, sound %s"
                           % (due, fmt(window[-1]), fmt(sound[-1])))
@@ -358,11 +378,13 @@ class Bench:
                 if self.o.verbose:
                     with open(program.log_path) as log:
                         print(log.read())
-        print("  each (ms): window %s; sound %s" % (" ".join(fmt(v) for v in window),
-                                                   " ".join(fmt(v) for v in sound)))
+        print("  each (ms): window %s; sound %s; sound after Close %s"
+              % (" ".join(fmt(v) for v in window), " ".join(fmt(v) for v in sound),
+                 " ".join(fmt(v) for v in silence)))
         self.row("alarm: due second to clock tick (ms)", median(tick))
         self.row("alarm: due second to alarm window drawn (ms)", median(window))
         self.row("alarm: due second to sound at the sink (ms)", median(sound))
+        self.row("alarm: Close to silence at the sink (ms)", median(silence))
 
     def days(self):
         """One alarm a day for many days: the fake clock jumps a day ahead after each alarm."""

@@ -91,8 +91,7 @@ struct Desk : QObject, FakeDesk
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        // The window goes up before the sound starts: what went out is judged once the tick
-        // that showed it is over.
+        // What went out is judged once the tick that showed the window is over.
         if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("activefrm")) {
             acts.append({table.firedAlm, clock.current, false});
             m_shown = static_cast<QWidget *>(watched);

@@ -89,6 +89,12 @@ bool TimingLog::eventFilter(QObject *watched, QEvent *event)
             this, [what, name] { mark(what, name); }, Qt::QueuedConnection);
         break;
     }
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonRelease:
+        // The alarm's Close acts on this release: the moment its sound is told to stop.
+        if (watched->objectName() == QLatin1String("shutoff"))
+            mark("alarm-close");
+        break;
     case QEvent::Paint: {
         if (!watched->isWidgetType())
             break;

@@ -130,14 +130,15 @@ void AlarmDispatch::carryOut(const DueAlarm &alarm)
 
 void AlarmDispatch::playFile(const QString &almfile)
 {
-    // The window goes up first: starting the sound may take a moment the window need not wait.
+    // The sound goes first: starting it returns at once (a prepared one is only unpaused),
+    // while drawing the window would hold it back by a frame.
+    m_services.mp1.setFile(almfile);
+    m_services.mp1.play();
     m_forms.unloadActive();
     activefrm *alarmWindow = m_forms.activeForm();
     alarmWindow->show();
     alarmWindow->enableClose();
     alarmWindow->repaint();
-    m_services.mp1.setFile(almfile);
-    m_services.mp1.play();
 }
 
 void AlarmDispatch::openFile(const QString &path)

@@ -28,6 +28,7 @@ private slots:
     void replaysAfterTheEnd();
     void toneStandsIn_data();
     void toneStandsIn();
+    void truncatedWhilePlaying();
 
 private:
     /// What the sink got during `msecs`, starting `Onset` after `act`.
@@ -150,6 +151,20 @@ void it_sound::toneStandsIn()
                  qPrintable(QStringLiteral("play %1 was not the alarm tone").arg(round)));
         QVERIFY(listen([this] { m_mp1->stop(); }, 300).peak < Silent);
     }
+}
+
+
+void it_sound::truncatedWhilePlaying()
+{
+    // A file emptied while it plays (as when saved over) ends there, without noise, and what
+    // is left of it is played afresh the next time: nothing, so the tone.
+    const QString path = makeSound(QStringLiteral("cut short.wav"), 10);
+    m_mp1->setFile(path);
+    QVERIFY(listen([this] { m_mp1->play(); }, 200).peak > Audible);
+    QVERIFY(QFile::resize(path, 0));
+    QVERIFY2(listen([] {}, 500).peak < Silent, "it played on");
+    const Heard again = listen([this] { m_mp1->play(); }, 800);
+    QVERIFY2(again.alarm > 10 * again.file, "the replay was not the alarm tone");
 }
 
 QTEST_GUILESS_MAIN(it_sound)
