@@ -4,7 +4,6 @@
 
 #include <alsa/asoundlib.h>
 #include <pulse/context.h>
-#include <pulse/error.h>
 #include <pulse/mainloop.h>
 #include <pulse/stream.h>
 
@@ -39,6 +38,7 @@ struct SoundSession::State
     bool cancelled = false;
     pa_mainloop *loop = nullptr;  // while the session's thread runs one
     std::atomic<bool> failed{false};
+    std::atomic<bool> opened{false};
     std::atomic<bool> done{false};
 
     /// Wakes the session's thread to look at started and cancelled; under mutex.
@@ -52,11 +52,6 @@ struct SoundSession::State
     {
         const std::lock_guard<std::mutex> lock(mutex);
         return cancelled;
-    }
-    bool isStarted()
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        return started;
     }
 };
 
@@ -279,6 +274,7 @@ void run(const std::shared_ptr<State> &state, const QString &path, const QByteAr
     {
         SoundDecoder decoder;
         const bool opened = bytes.isEmpty() ? decoder.openFile(path) : decoder.openBytes(bytes);
+        state->opened = opened;
         if (!opened) {
             state->failed = true;
             notify(SoundSession::Event::Failed);
@@ -334,6 +330,11 @@ void SoundSession::cancel()
 bool SoundSession::failed() const
 {
     return m_state->failed;
+}
+
+bool SoundSession::opened() const
+{
+    return m_state->opened;
 }
 
 bool SoundSession::done() const

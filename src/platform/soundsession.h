@@ -33,6 +33,8 @@ public:
     void cancel();
     /// Whether the sound was found to hold nothing to play.
     bool failed() const;
+    /// Whether the sound was opened and its first block decoded.
+    bool opened() const;
     /// Whether its thread has ended.
     bool done() const;
 

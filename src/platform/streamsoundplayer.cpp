@@ -12,6 +12,8 @@ namespace {
 
 // A prepared sound holds a connection to the sound server; one not played by then is dropped.
 constexpr int PreparedForMs = 10000;
+// A sound file still not open by then is taken for one that cannot be played.
+constexpr int OpeningForMs = 3000;
 // At the end, how long the threads of stopped sessions are given to finish.
 constexpr int EndingWaitMs = 500;
 
@@ -25,6 +27,9 @@ StreamSoundPlayer::StreamSoundPlayer(QObject *parent)
     m_expiry.setSingleShot(true);
     m_expiry.setInterval(PreparedForMs);
     connect(&m_expiry, &QTimer::timeout, this, [this] { retire(m_prepared); });
+    m_opening.setSingleShot(true);
+    m_opening.setInterval(OpeningForMs);
+    connect(&m_opening, &QTimer::timeout, this, &StreamSoundPlayer::openingTooLong);
 }
 
 StreamSoundPlayer::~StreamSoundPlayer()
@@ -66,10 +71,12 @@ void StreamSoundPlayer::play(const QString &path)
     } else {
         m_playing = start(path, true);
     }
+    m_opening.start();
 }
 
 void StreamSoundPlayer::stop()
 {
+    m_opening.stop();
     retire(m_playing);
     pruneEnded();
 }
@@ -127,4 +134,13 @@ void StreamSoundPlayer::sessionFailed(quint64 id)
     // and a stopped one is past.
     if (m_playing.session && m_playing.id == id)
         emit failed();
+}
+
+void StreamSoundPlayer::openingTooLong()
+{
+    // A read stuck in a file the system cannot reach must not keep the alarm silent.
+    if (!m_playing.session || m_playing.session->opened() || m_playing.session->failed())
+        return;
+    retire(m_playing);
+    emit failed();
 }

@@ -43,11 +43,13 @@ private:
     void retire(Session &session);
     void pruneEnded();
     void sessionFailed(quint64 id);
+    void openingTooLong();
 
     std::shared_ptr<Link> m_link;
     Session m_playing;
     Session m_prepared;
     std::vector<std::unique_ptr<SoundSession>> m_ending;  // stopped, their threads not yet done
     QTimer m_expiry;  // lets go of a prepared session that was never played
+    QTimer m_opening; // gives up on a file that takes too long to open, as on a stalled mount
     quint64 m_lastId = 0;
 };

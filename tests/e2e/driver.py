@@ -176,7 +176,7 @@ class Program:
     def __init__(self, program, log_path, clock="2026-12-07 07:00:00"):
         self.clock_file = os.path.join(os.environ["TESTDESK_DIR"], "faketime")
         self.set_clock(clock)
-        # Only the wall clock is set: Qt Multimedia plays silence on a faked monotonic clock.
+        # Only the wall clock is set: timers and the sound server keep the real monotonic clock.
         env = dict(os.environ, LD_PRELOAD=FAKETIME, FAKETIME_TIMESTAMP_FILE=self.clock_file,
                    FAKETIME_NO_CACHE="1", FAKETIME_DONT_FAKE_MONOTONIC="1")
         with open(log_path, "a") as log:

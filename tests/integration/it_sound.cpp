@@ -2,6 +2,7 @@
 #include "streamsoundplayer.h"
 #include "sinkrecorder.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +30,7 @@ private slots:
     void toneStandsIn_data();
     void toneStandsIn();
     void truncatedWhilePlaying();
+    void alsaWhereNoServerRuns();
 
 private:
     /// What the sink got during `msecs`, starting `Onset` after `act`.
@@ -166,6 +168,45 @@ void it_sound::truncatedWhilePlaying()
     const Heard again = listen([this] { m_mp1->play(); }, 800);
     QVERIFY2(again.alarm > 10 * again.file, "the replay was not the alarm tone");
 }
+
+void it_sound::alsaWhereNoServerRuns()
+{
+    // No server: the sound goes to ALSA's default device, here one that writes what it gets
+    // to a file (16-bit stereo, as the test's files are).
+    const QString out = m_dir.filePath(QStringLiteral("alsa.raw"));
+    const QString config = m_dir.filePath(QStringLiteral("asound.conf"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("pcm.!default { type file slave.pcm { type null } format raw file \""
+               + QFile::encodeName(out) + "\" }\n");
+    file.close();
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", QFile::encodeName("unix:" + m_dir.filePath("no-sound-server")));
+    qputenv("ALSA_CONFIG_PATH", QFile::encodeName(config));
+    m_mp1->setFile(makeSound(QStringLiteral("wake up.wav"), 10));
+    m_mp1->play();
+    QTRY_VERIFY(QFileInfo(out).size() >= 44100 * 4);
+    m_mp1->stop();
+    qputenv("PULSE_SERVER", server);
+    qunsetenv("ALSA_CONFIG_PATH");
+
+    file.setFileName(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray samples = file.read(44100 * 4);
+    auto level = [&samples](double frequency) {
+        const double k = 2 * std::cos(2 * M_PI * frequency / 44100);
+        double s1 = 0, s2 = 0;
+        for (int i = 0; i + 1 < samples.size(); i += 4) {  // the left channel
+            const auto sample = qint16(quint8(samples[i]) | quint8(samples[i + 1]) << 8);
+            const double s0 = sample / 32768.0 + k * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        return std::sqrt(std::max(s1 * s1 + s2 * s2 - k * s1 * s2, 0.0));
+    };
+    QVERIFY2(level(FileTone) > 10 * level(AlarmTone), "ALSA did not get the file's sound");
+}
+
 
 QTEST_GUILESS_MAIN(it_sound)
 #include "it_sound.moc"
