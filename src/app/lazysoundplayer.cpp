@@ -1,14 +1,13 @@
 #include "lazysoundplayer.h"
 
 #include "backendloader.h"
-#include "backendmodule.h"
 
 SoundPlayer *LazySoundPlayer::real()
 {
     if (!m_tried) {
         m_tried = true;
-        if (const BackendModule *module = backendModule()) {
-            m_real = module->soundPlayer();
+        if (const SoundPlayerMaker make = soundModule()) {
+            m_real = make();
             m_real->setParent(this);
             connect(m_real, &SoundPlayer::failed, this, &SoundPlayer::failed);
         }

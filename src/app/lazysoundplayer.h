@@ -2,7 +2,7 @@
 
 #include "soundplayer.h"
 
-/// The program's SoundPlayer: the real one comes from the backend module when the first sound
+/// The program's SoundPlayer: the real one comes from the sound module when the first sound
 /// is prepared or played. Without the module every play fails, so the alarm window still opens.
 class LazySoundPlayer final : public SoundPlayer
 {

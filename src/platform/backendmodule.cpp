@@ -1,15 +1,9 @@
 #include "backendmodule.h"
 
 #include "desktopopener.h"
-#include "streamsoundplayer.h"
 #include "systemvolume.h"
 
 namespace {
-
-SoundPlayer *makeSoundPlayer()
-{
-    return new StreamSoundPlayer;
-}
 
 VolumeControl *makeVolume()
 {
@@ -25,6 +19,6 @@ Opener *makeOpener()
 
 extern "C" Q_DECL_EXPORT const BackendModule *wakemere_backends()
 {
-    static const BackendModule module{makeSoundPlayer, makeVolume, makeOpener};
+    static const BackendModule module{makeVolume, makeOpener};
     return &module;
 }

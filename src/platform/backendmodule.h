@@ -1,14 +1,14 @@
 #pragma once
 
 class Opener;
-class SoundPlayer;
 class VolumeControl;
 
-/// What the backend module makes: the backends that need libsndfile, PulseAudio, ALSA or GIO. They live in a library of their own that the program loads the first time it needs
-/// one, so that starting and waiting in the tray cost none of those libraries.
+/// What the backend module makes: the backends that need PulseAudio, ALSA or GIO. They live in
+/// a library of their own that the program loads the first time it needs one, so that starting
+/// and waiting in the tray cost none of those libraries. The sound player is a module of its
+/// own (soundmodule.h), so that an alarm that sounds loads none of the desktop's GIO.
 struct BackendModule
 {
-    SoundPlayer *(*soundPlayer)();
     VolumeControl *(*volume)();
     Opener *(*opener)();
 };

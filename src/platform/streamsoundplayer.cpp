@@ -123,6 +123,8 @@ void StreamSoundPlayer::retire(Session &session)
 
 void StreamSoundPlayer::pruneEnded()
 {
+    if (m_playing.session && m_playing.session->done())
+        m_playing = {};  // played to its end
     m_ending.erase(std::remove_if(m_ending.begin(), m_ending.end(),
                                   [](const auto &session) { return session->done(); }),
                    m_ending.end());

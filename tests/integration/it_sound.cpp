@@ -1,5 +1,6 @@
 #include "mediaplayer.h"
-#include "streamsoundplayer.h"
+#include "soundmodule.h"
+#include "soundplayer.h"
 #include "sinkrecorder.h"
 
 #include <QFileInfo>
@@ -46,7 +47,7 @@ private:
 
     QTemporaryDir m_dir;
     SinkRecorder *m_sink = nullptr;
-    StreamSoundPlayer *m_sound = nullptr;
+    SoundPlayer *m_sound = nullptr;
     MediaPlayer *m_mp1 = nullptr;
 };
 
@@ -60,7 +61,7 @@ void it_sound::init()
 {
     m_sink = new SinkRecorder(qEnvironmentVariable("TESTDESK_SINK", "test_sink"));
     QVERIFY(m_sink->start());
-    m_sound = new StreamSoundPlayer;
+    m_sound = wakemere_sound();
     m_mp1 = new MediaPlayer(*m_sound);
 }
 

@@ -14,29 +14,32 @@
 #include "logindpowercontrol.h"
 #include "mainfrm.h"
 #include "mediaplayer.h"
-#include "streamsoundplayer.h"
 #include "qttrayicon.h"
 #include "services.h"
 #include "snzfrm.h"
+#include "soundmodule.h"
+#include "soundplayer.h"
 
 #include <QApplication>
+
+#include <memory>
 
 /// The real player, recording what it is asked to play.
 class CountingPlayer final : public SoundPlayer
 {
 public:
-    CountingPlayer() { connect(&m_real, &SoundPlayer::failed, this, &SoundPlayer::failed); }
+    CountingPlayer() { connect(m_real.get(), &SoundPlayer::failed, this, &SoundPlayer::failed); }
     void play(const QString &path) override
     {
         played << path;
-        m_real.play(path);
+        m_real->play(path);
     }
-    void stop() override { m_real.stop(); }
+    void stop() override { m_real->stop(); }
 
     QStringList played;
 
 private:
-    StreamSoundPlayer m_real;
+    std::unique_ptr<SoundPlayer> m_real{wakemere_sound()};
 };
 
 /// The windows on the real backends; the clock and the boxes are fakes, and so is the end of
