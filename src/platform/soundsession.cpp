@@ -3,6 +3,7 @@
 #include "sounddecoder.h"
 
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <pulse/context.h>
 #include <pulse/mainloop.h>
 #include <pulse/stream.h>
@@ -11,6 +12,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -222,18 +225,59 @@ Output playThroughPulse(State &state, SoundDecoder &decoder)
     return Output::Used;
 }
 
+/// alsa-lib, loaded the first time no sound server runs: most desktops never need it, and
+/// it costs a quarter of a megabyte to load. Null where it cannot be loaded.
+struct Alsa
+{
+    decltype(&snd_pcm_open) open;
+    decltype(&snd_pcm_close) close;
+    decltype(&snd_pcm_nonblock) nonblock;
+    decltype(&snd_pcm_set_params) setParams;
+    decltype(&snd_pcm_writei) writei;
+    decltype(&snd_pcm_recover) recover;
+    decltype(&snd_pcm_drop) drop;
+    decltype(&snd_pcm_drain) drain;
+
+    static const Alsa *get()
+    {
+        static const std::optional<Alsa> alsa = []() -> std::optional<Alsa> {
+            void *library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+            if (!library)
+                return std::nullopt;
+            auto find = [library](auto &function, const char *name) {
+                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+                    dlsym(library, name));
+                return function != nullptr;
+            };
+            Alsa alsa{};
+            if (find(alsa.open, "snd_pcm_open") && find(alsa.close, "snd_pcm_close")
+                && find(alsa.nonblock, "snd_pcm_nonblock")
+                && find(alsa.setParams, "snd_pcm_set_params")
+                && find(alsa.writei, "snd_pcm_writei") && find(alsa.recover, "snd_pcm_recover")
+                && find(alsa.drop, "snd_pcm_drop") && find(alsa.drain, "snd_pcm_drain")) {
+                return alsa;
+            }
+            return std::nullopt;
+        }();
+        return alsa ? &*alsa : nullptr;
+    }
+};
+
 void playThroughAlsa(State &state, SoundDecoder &decoder)
 {
+    const Alsa *alsa = Alsa::get();
+    if (!alsa)
+        return;
     snd_pcm_t *pcm = nullptr;
     // Non-blocking to open, so that a device another program holds does not hold us.
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
+    if (alsa->open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
         return;
-    const std::unique_ptr<snd_pcm_t, int (*)(snd_pcm_t *)> closer(pcm, snd_pcm_close);
+    const std::unique_ptr<snd_pcm_t, int (*)(snd_pcm_t *)> closer(pcm, alsa->close);
     const int channels = decoder.channels();
-    if (snd_pcm_nonblock(pcm, 0) < 0
-        || snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED,
-                              unsigned(channels), unsigned(decoder.rate()), 1,
-                              AlsaLatencyUs) < 0) {
+    if (alsa->nonblock(pcm, 0) < 0
+        || alsa->setParams(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED,
+                           unsigned(channels), unsigned(decoder.rate()), 1,
+                           AlsaLatencyUs) < 0) {
         return;
     }
     {
@@ -251,12 +295,12 @@ void playThroughAlsa(State &state, SoundDecoder &decoder)
         const qint16 *from = block.data();
         while (frames > 0) {
             if (state.isCancelled()) {
-                snd_pcm_drop(pcm);
+                alsa->drop(pcm);
                 return;
             }
-            const snd_pcm_sframes_t written = snd_pcm_writei(pcm, from, snd_pcm_uframes_t(frames));
+            const snd_pcm_sframes_t written = alsa->writei(pcm, from, snd_pcm_uframes_t(frames));
             if (written < 0) {
-                if (++faults > 10 || snd_pcm_recover(pcm, int(written), 1) < 0)
+                if (++faults > 10 || alsa->recover(pcm, int(written), 1) < 0)
                     return;
                 continue;
             }
@@ -265,7 +309,7 @@ void playThroughAlsa(State &state, SoundDecoder &decoder)
         }
     }
     if (!state.isCancelled())
-        snd_pcm_drain(pcm);
+        alsa->drain(pcm);
 }
 
 void run(const std::shared_ptr<State> &state, const QString &path, const QByteArray &bytes,
