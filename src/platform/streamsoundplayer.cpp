@@ -52,7 +52,7 @@ StreamSoundPlayer::~StreamSoundPlayer()
 void StreamSoundPlayer::prepare(const QString &path)
 {
     pruneEnded();
-    if (m_prepared.session && m_prepared.path == path && !m_prepared.session->failed())
+    if (isPrepared(path))
         return;
     retire(m_prepared);
     m_prepared = start(path, false);
@@ -63,7 +63,7 @@ void StreamSoundPlayer::play(const QString &path)
 {
     pruneEnded();
     retire(m_playing);
-    if (m_prepared.session && m_prepared.path == path && !m_prepared.session->failed()) {
+    if (isPrepared(path)) {
         m_expiry.stop();
         m_playing = std::move(m_prepared);
         m_prepared = {};
@@ -110,6 +110,14 @@ StreamSoundPlayer::Session StreamSoundPlayer::start(const QString &path, bool no
     // A resource that cannot be read is given as an empty file name: that session fails.
     const QString file = path.startsWith(QLatin1String(":/")) ? QString() : path;
     return {id, path, std::make_unique<SoundSession>(file, bytes, now, std::move(notify))};
+}
+
+bool StreamSoundPlayer::isPrepared(const QString &path) const
+{
+    // One that failed is tried afresh (the file may be there now); one whose output went away
+    // (the sound server ended) is made anew.
+    return m_prepared.session && m_prepared.path == path && !m_prepared.session->failed()
+           && !m_prepared.session->done();
 }
 
 void StreamSoundPlayer::retire(Session &session)

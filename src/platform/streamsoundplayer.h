@@ -40,6 +40,7 @@ private:
     };
 
     Session start(const QString &path, bool now);
+    bool isPrepared(const QString &path) const;
     void retire(Session &session);
     void pruneEnded();
     void sessionFailed(quint64 id);
