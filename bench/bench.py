@@ -5,8 +5,9 @@ scripts/testdesk/testdesk --x --wm --tray --pulse --xdg.
 Prints, as medians over several runs: start-up time (exec to main window drawn, to first clock
 tick), memory (RSS, PSS) after 10 s idle, CPU time and wake-ups per minute while shown and
 while hidden in the tray, alarm latency (due second to alarm window drawn, to sound at the
-sink; Close to silence there), and memory after many alarms. Both programs log wall-clock moments through their timing
-category (QT_LOGGING_RULES); the script sets them against its own clock taken at exec.
+sink; Close to silence there), and memory after many alarms. Both programs log wall-clock
+moments through their timing category (QT_LOGGING_RULES); the script sets them against its own
+clock taken at exec.
 """
 
 import argparse
