@@ -108,16 +108,16 @@ struct PulseConnection
     pa_stream *stream = nullptr;
 };
 
-pa_stream *connectStream(pa_context *context, const pa_sample_spec &spec)
+pa_stream *connectStream(pa_context *context, const pa_sample_spec &format)
 {
-    pa_stream *stream = pa_stream_new(context, "Alarm", &spec, nullptr);
+    pa_stream *stream = pa_stream_new(context, "Alarm", &format, nullptr);
     if (!stream)
         return nullptr;
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(TargetLatencyUs, &spec));
+    attr.tlength = uint32_t(pa_usec_to_bytes(TargetLatencyUs, &format));
     attr.prebuf = uint32_t(-1);  // kept: without it a drain never completes
-    attr.minreq = uint32_t(pa_usec_to_bytes(RequestUs, &spec));
+    attr.minreq = uint32_t(pa_usec_to_bytes(RequestUs, &format));
     attr.fragsize = uint32_t(-1);
     // Paused from the start, so that a session made ahead has its first blocks at the server
     // and play() only unpauses it.
@@ -165,9 +165,9 @@ Output playThroughPulse(State &state, SoundDecoder &decoder)
         || pa_context_connect(pulse.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         return Output::Missing;
     }
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, uint32_t(decoder.rate()),
+    const pa_sample_spec format{PA_SAMPLE_S16NE, uint32_t(decoder.rate()),
                               uint8_t(decoder.channels())};
-    const size_t frameBytes = pa_frame_size(&spec);
+    const size_t frameBytes = pa_frame_size(&format);
     const Clock::time_point deadline = Clock::now() + ServerTimeout;
     bool ready = false;
     bool uncorked = false;
@@ -188,7 +188,7 @@ Output playThroughPulse(State &state, SoundDecoder &decoder)
             break;  // the server went away while it played
         }
         if (contextState == PA_CONTEXT_READY && !pulse.stream) {
-            pulse.stream = connectStream(pulse.context, spec);
+            pulse.stream = connectStream(pulse.context, format);
             if (!pulse.stream)
                 break;
         }

@@ -42,12 +42,12 @@ struct UnitProperty
 };
 Q_DECLARE_METATYPE(UnitProperty)
 
-struct CalendarSpec
+struct CalendarEntry
 {
     QString base;
-    QString spec;
+    QString calendar;
 };
-Q_DECLARE_METATYPE(CalendarSpec)
+Q_DECLARE_METATYPE(CalendarEntry)
 
 struct ExecCommand
 {
@@ -78,17 +78,17 @@ const QDBusArgument &operator>>(const QDBusArgument &arg, UnitProperty &p)
     arg.endStructure();
     return arg;
 }
-QDBusArgument &operator<<(QDBusArgument &arg, const CalendarSpec &c)
+QDBusArgument &operator<<(QDBusArgument &arg, const CalendarEntry &c)
 {
     arg.beginStructure();
-    arg << c.base << c.spec;
+    arg << c.base << c.calendar;
     arg.endStructure();
     return arg;
 }
-const QDBusArgument &operator>>(const QDBusArgument &arg, CalendarSpec &c)
+const QDBusArgument &operator>>(const QDBusArgument &arg, CalendarEntry &c)
 {
     arg.beginStructure();
-    arg >> c.base >> c.spec;
+    arg >> c.base >> c.calendar;
     arg.endStructure();
     return arg;
 }
@@ -128,8 +128,8 @@ void registerTypes()
     static const bool done = [] {
         qDBusRegisterMetaType<UnitProperty>();
         qDBusRegisterMetaType<QList<UnitProperty>>();
-        qDBusRegisterMetaType<CalendarSpec>();
-        qDBusRegisterMetaType<QList<CalendarSpec>>();
+        qDBusRegisterMetaType<CalendarEntry>();
+        qDBusRegisterMetaType<QList<CalendarEntry>>();
         qDBusRegisterMetaType<ExecCommand>();
         qDBusRegisterMetaType<QList<ExecCommand>>();
         qDBusRegisterMetaType<AuxUnit>();
@@ -296,10 +296,11 @@ void SystemdSleepControl::sendWakeRequest()
         return;
     }
     const QString base = QStringLiteral("wakemere-wake-%1-%2").arg(getpid()).arg(++m_serial);
-    const QString spec = at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString calendar = at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QList<UnitProperty> timer = {
         unitProperty("Description", tr("Wakemere: wake the computer for the next alarm")),
-        unitProperty("TimersCalendar", QList<CalendarSpec>{{QStringLiteral("OnCalendar"), spec}}),
+        unitProperty("TimersCalendar",
+                     QList<CalendarEntry>{{QStringLiteral("OnCalendar"), calendar}}),
         unitProperty("WakeSystem", true),
         unitProperty("AccuracyUSec", quint64(1000000)),
         unitProperty("RemainAfterElapse", false),
