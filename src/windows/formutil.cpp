@@ -1,5 +1,6 @@
 #include "formutil.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -118,4 +119,20 @@ QFrame *twipsFrame(QWidget *parent, const char *name, int left, int top, int wid
     auto *box = twipsChild<QFrame>(parent, name, left, top, width, height);
     box->setFrameStyle(QFrame::Box | QFrame::Sunken);
     return box;
+}
+
+QStringList actionNames()
+{
+    static const char *const names[] = {
+        QT_TRANSLATE_NOOP("mainfrm", "Play Sound"),
+        QT_TRANSLATE_NOOP("mainfrm", "Run Program"),
+        QT_TRANSLATE_NOOP("mainfrm", "Open File"),
+        QT_TRANSLATE_NOOP("mainfrm", "Display Message"),
+        QT_TRANSLATE_NOOP("mainfrm", "Shutdown Windows"),
+        QT_TRANSLATE_NOOP("mainfrm", "Reboot Computer"),
+    };
+    QStringList texts;
+    for (const char *name : names)
+        texts << QCoreApplication::translate("mainfrm", name);
+    return texts;
 }

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 class QFrame;
@@ -45,6 +46,9 @@ int centredStart(int screenLength, int windowLength);
 
 /// Centres a top-level window on its screen.
 void centreOnScreen(QWidget *window);
+
+/// The action list's texts; an action's code is its index in it.
+QStringList actionNames();
 
 /// The program's icon at the sizes a window or tray shows (16 to 64 pixels).
 QIcon programIcon();

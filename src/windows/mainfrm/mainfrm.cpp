@@ -281,8 +281,7 @@ void mainfrm::addTrayIcon()
 
 void mainfrm::fillCombos()
 {
-    Combo1->addItems({tr("Play Sound"), tr("Run Program"), tr("Open File"),
-                      tr("Display Message"), tr("Shutdown Windows"), tr("Reboot Computer")});
+    Combo1->addItems(actionNames());
     Combo2->addItems({QStringLiteral("Alarm1"), QStringLiteral("Alarm2"),
                       QStringLiteral("Alarm3"), QStringLiteral("Alarm4"),
                       QStringLiteral("Alarm5")});

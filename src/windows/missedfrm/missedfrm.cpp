@@ -12,36 +12,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-QString actionName(int action)
-{
-    switch (action) {
-    case PlaySound:
-        return missedfrm::tr("Play Sound");
-    case RunProgram:
-        return missedfrm::tr("Run Program");
-    case OpenFile:
-        return missedfrm::tr("Open File");
-    case DisplayMessage:
-        return missedfrm::tr("Display Message");
-    case ShutdownWindows:
-        return missedfrm::tr("Shutdown Windows");
-    case RebootComputer:
-        return missedfrm::tr("Reboot Computer");
-    default:
-        return QString();
-    }
-}
-
-} // namespace
-
 QStringList missedRow(const MissedAlarm &alarm, MissCause cause)
 {
     return {QStringLiteral("Alarm%1").arg(alarm.slot),
             alarm.due.date.toString(QStringLiteral("ddd d MMM yyyy")) + QLatin1Char(' ')
                 + alarm.due.time.toString(QStringLiteral("h:mm:ss AP")),
-            actionName(alarm.action),
+            actionNames().value(alarm.action),
             alarm.message,
             cause == MissCause::Asleep ? missedfrm::tr("the computer was asleep")
                                        : missedfrm::tr("the clock was set forward")};
