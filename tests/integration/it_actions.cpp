@@ -41,9 +41,16 @@ QList<QStringList> documentCalls()
     return calls;
 }
 
+/// The power requests in the test desktop's logind log, whose lines read "<time> PowerOff True".
 QStringList logindCalls()
 {
-    return contentsOf(qEnvironmentVariable("TESTDESK_LOGIND_LOG")).split('\n', Qt::SkipEmptyParts);
+    QStringList calls;
+    const QString log = contentsOf(qEnvironmentVariable("TESTDESK_LOGIND_LOG"));
+    for (const QString &line : log.split('\n')) {
+        if (line.contains(QLatin1String(" PowerOff ")) || line.contains(QLatin1String(" Reboot ")))
+            calls << line.section(' ', 1);
+    }
+    return calls;
 }
 
 /// Bytes of no known type: no application is associated with them.
@@ -220,8 +227,8 @@ void it_actions::powerRequests_data()
 {
     QTest::addColumn<QString>("request");
     QTest::addColumn<QString>("call");
-    QTest::newRow("shutdown") << "--power-off" << "PowerOff true";
-    QTest::newRow("restart") << "--reboot" << "Reboot true";
+    QTest::newRow("shutdown") << "--power-off" << "PowerOff True";
+    QTest::newRow("restart") << "--reboot" << "Reboot True";
 }
 
 // In a process of its own that asks and leaves its event loop at once, as the end of a
