@@ -8,5 +8,5 @@ build=${WAKEMERE_BUILD_DIR:-$top/build}
 out=${1:-$top/docs/screenshots}
 "$top/scripts/install-deps.sh"
 "$top/scripts/build.sh"
-exec "$top/scripts/testdesk/testdesk" --all -- /usr/bin/python3 "$top/tests/e2e/screenshots.py" \
+exec "$top/scripts/testdesk/testdesk" --all -- /usr/bin/python3 "$top/scripts/screenshots.py" \
     --program "$build/src/app/wakemere" --output "$out"
