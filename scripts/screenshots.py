@@ -66,8 +66,8 @@ def main():
     # A fixed path, so that the pictures do not change from run to run.
     shutil.rmtree(TOUR, ignore_errors=True)
     os.makedirs(TOUR)
-    wav = os.path.join(TOUR, "wake-up.mp3")
-    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "60",
+    sound = os.path.join(TOUR, "wake-up.mp3")
+    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", sound, "synth", "60",
                     "sine", "660", "vol", "0.2"], check=True)
 
     program = Program(os.path.abspath(args.program),
@@ -76,7 +76,7 @@ def main():
     try:
         program.choose("Alarm", "Alarm1")
         program.choose("Action", "Play Sound")
-        program.choose_file(wav)
+        program.choose_file(sound)
         program.arm(1)
         # The focus frame of the last box typed into would show in the picture.
         press(find(program.main, "text", "Alarm"), "SetFocus")

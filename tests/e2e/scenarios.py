@@ -30,7 +30,7 @@ def sound_file(seconds=30):
     """An MP3 file (the type the file dialog shows first) of a steady 660 Hz tone, long enough
     to be still playing when the test listens."""
     path = os.path.join(os.environ["TESTDESK_DIR"], "wake-up.mp3")
-    run("sox", "-n", "-r", "44100", "-c", "2", "-b", "16", path, "synth", str(seconds), "sine",
+    run("sox", "-n", "-r", "44100", "-c", "2", path, "synth", str(seconds), "sine",
         "660", "vol", "0.5")
     return path
 
