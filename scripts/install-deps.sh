@@ -31,6 +31,8 @@ TEST=(
     shared-mime-info
     # fakes of systemd's user manager and of logind for the sleep tests
     python3-dbusmock
+    # finds and works the controls of the end-to-end scenarios over AT-SPI
+    python3-dogtail
 )
 
 usage() {

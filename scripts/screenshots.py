@@ -17,8 +17,8 @@ import time
 
 # The end-to-end tests' driver works the program.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from driver import (Program, click_at, find, geometry, keys, label_texts,  # noqa: E402
-                    press, run, showing, tray_icons, type_into, wait_for)
+from driver import (Program, geometry, label_texts, press, rawinput, run,  # noqa: E402
+                    tray_icons, type_into, wait_for)
 
 SCREEN_WIDTH = 1280
 TOUR = "/tmp/wakemere-tour"
@@ -79,48 +79,48 @@ def main():
         program.choose_file(sound)
         program.arm(1)
         # The focus frame of the last box typed into would show in the picture.
-        press(find(program.main, "text", "Alarm"), "SetFocus")
+        press(program.main.child("Alarm", "text"), "SetFocus")
         shoot(program, "Wakemere", os.path.join(out, "main.png"))
 
-        press(find(program.main, "menu item", "Set Message"))
+        press(program.main.child("Set Message", "menu item"))
         program.window("Set Message")
-        type_into(program.field("Message", program.window("Set Message")), "Time to get up!")
+        type_into(program.window("Set Message").child("Message", "text"), "Time to get up!")
         shoot(program, "Set Message", os.path.join(out, "message.png"))
-        keys("Return")
+        rawinput.pressKey("Return")
         program.closed("Set Message")
 
-        press(find(program.main, "menu item", "Set Volume"))
+        press(program.main.child("Set Volume", "menu item"))
         program.window("Set Volume")
         shoot(program, "Set Volume", os.path.join(out, "volume.png"))
-        press(find(program.window("Set Volume"), "push button", "Cancel"))
+        press(program.window("Set Volume").child("Cancel", "push button"))
         program.closed("Set Volume")
 
-        press(find(program.main, "menu item", "About"))
+        press(program.main.child("About", "menu item"))
         program.window("About Wakemere v1.0")
         shoot(program, "About Wakemere v1.0", os.path.join(out, "about.png"))
-        press(find(program.window("About Wakemere v1.0"), "push button", "OK"))
+        press(program.window("About Wakemere v1.0").child("OK", "push button"))
         program.closed("About Wakemere v1.0")
 
         icon = wait_for(tray_icons, "no icon in the tray")[0]
         # Pressed at its lower left corner, the menu opens below the icon and to its left.
         corner = lower_left(icon)
-        click_at(*corner, button=3)
+        rawinput.click(*corner, button=3)
         menu = program.popup_menu()
-        x, y, width, height = menu.queryComponent().getExtents(0)
+        (x, y), (width, height) = menu.position, menu.size
         left = min(x, corner[0] - 200) - 10
         shoot_area(left, 0, SCREEN_WIDTH - left, y + height + 10,
                    os.path.join(out, "tray-menu.png"))
-        keys("Escape")
-        wait_for(lambda: not showing(menu), "the menu stayed open")
+        rawinput.pressKey("Escape")
+        wait_for(lambda: not menu.showing, "the menu stayed open")
 
         alarm = program.alarm_on("2026-12-07")
         shoot(program, "ALARM!", os.path.join(out, "alarm.png"))
 
-        press(find(alarm, "push button", "Snooze"))
+        press(alarm.child("Snooze", "push button"))
         snooze = program.window("Set Snooze")
-        type_into(program.field("Snooze minutes", snooze), "5")
+        type_into(snooze.child("Snooze minutes", "text"), "5")
         shoot(program, "Set Snooze", os.path.join(out, "snooze.png"))
-        keys("Return")
+        rawinput.pressKey("Return")
         program.closed("Set Snooze")
         wait_for(lambda: [t for t in label_texts(alarm) if t.startswith("Time Remaining:  4")],
                  "no countdown")

@@ -1,6 +1,6 @@
 """Drives the real program on the test desktop: reads it through the accessibility interface
-(AT-SPI), as a screen reader does, and works it with real clicks and keys (xdotool), as a user
-does. Runs inside scripts/testdesk/testdesk, with Debian's /usr/bin/python3.
+(AT-SPI, with dogtail), as a screen reader does, and works it with real clicks and keys, as a
+user does. Runs inside scripts/testdesk/testdesk, with Debian's /usr/bin/python3.
 """
 
 import array
@@ -10,8 +10,19 @@ import subprocess
 import time
 
 import dbus
-import pyatspi
-from gi.repository import Atspi, GLib
+
+from dogtail.config import config
+
+config.logDebugToFile = config.logDebugToStdOut = False
+config.actionDelay = config.typingDelay = config.defaultDelay = 0.05
+config.searchBackoffDuration, config.searchCutoffCount = 0.1, 50  # five seconds of searching
+# dogtail takes this as the sign that accessibility is on (the test desktop has it on), and
+# refuses to start without it; the program must not inherit it.
+os.environ["GTK_MODULES"] = "gail:atk-bridge"
+import pyatspi  # noqa: E402
+from dogtail import rawinput, tree  # noqa: E402, every accessible object is a node
+from gi.repository import Atspi, GLib  # noqa: E402
+del os.environ["GTK_MODULES"]
 
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 TIME = r"\d\d:\d\d:\d\d"
@@ -30,8 +41,9 @@ def run(*args):
     return subprocess.run(args, check=True, capture_output=True, text=True, timeout=30).stdout
 
 
-def poll(pred, timeout):
-    """pred()'s first true value within timeout seconds, or its last false one; an object that
+def wait_for(pred, what, timeout=5.0):
+    """Polls pred() until it is true and returns its value; at the deadline fails with what, or
+    what() if it is a function, so that the message tells how things ended. An object that
     vanishes while pred looks at it counts as false."""
     deadline = time.monotonic() + timeout
     while True:
@@ -42,99 +54,41 @@ def poll(pred, timeout):
         except GLib.Error:
             value = None
         if value or time.monotonic() >= deadline:
+            expect(value, what() if callable(what) else what)
             return value
         time.sleep(0.05)
 
 
-def wait_for(pred, what, timeout=5.0):
-    """Polls pred() until it is true and returns its value; at the deadline fails with what, or
-    what() if it is a function, so that the message tells how things ended."""
-    value = poll(pred, timeout)
-    expect(value, what() if callable(what) else what)
-    return value
-
-
-def children(acc):
-    return [c for c in (acc.getChildAtIndex(i) for i in range(acc.childCount)) if c is not None]
-
-
-def find_all(root, role, name=None):
-    """Descendants of root with this role (and name), in tree order, but not inside the file
-    dialog's views, which hold a cell per file and column."""
-    found, stack = [], [root]
-    while stack:
-        acc = stack.pop()
-        if acc.getRoleName() == role and name in (None, acc.name):
-            found.append(acc)
-        if acc.getRoleName() not in ("tree", "tree table", "table"):
-            stack.extend(reversed(children(acc)))
-    return found
-
-
-def find(root, role, name=None):
-    return next(iter(find_all(root, role, name)), None)
-
-
-def showing(acc):
-    return acc.getState().contains(pyatspi.STATE_SHOWING)
-
-
-def enabled(acc):
-    return acc.getState().contains(pyatspi.STATE_ENABLED)
-
-
-def text(acc):
-    return acc.queryText().getText(0, -1)
+def find_all(root, role):
+    return root.findChildren(lambda node: node.roleName == role and node.showing)
 
 
 def label_texts(window):
     """What the window's labels show: a label is read by its text."""
-    return [label.name for label in find_all(window, "label") if showing(label)]
+    return [label.name for label in find_all(window, "label")]
 
 
 _bus = None
 
 
-def press(acc, action="Press"):
+def press(node, action="Press"):
     """Does the control's AT-SPI action without waiting for the program: a handler that opens a
     modal box would hold a waiting call until the box closes."""
-    actions = acc.queryAction()
-    names = [actions.getName(i) for i in range(actions.nActions)]
-    expect(action in names, "%r offers no %s, only %r" % (acc.name, action, names))
     global _bus
+    names = list(node.actions)
+    expect(action in names, "%r offers no %s, only %r" % (node.name, action, names))
     if not _bus:
         _bus = dbus.bus.BusConnection(dbus.SessionBus().get_object(
             "org.a11y.Bus", "/org/a11y/bus").GetAddress(dbus_interface="org.a11y.Bus"))
-    _bus.call_async(acc.app.bus_name, acc.path, "org.a11y.atspi.Action", "DoAction", "i",
-                   (names.index(action),), None, None)
+    _bus.call_async(node.app.bus_name, node.path, "org.a11y.atspi.Action",
+                    "DoAction", "i", (names.index(action),), None, None)
     _bus.flush()
 
 
-def centre(acc):
-    x, y, width, height = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    return x + width // 2, y + height // 2
-
-
-def click(acc, button=1):
-    click_at(*centre(acc), button)
-
-
-def click_at(x, y, button=1):
-    # --sync waits for the pointer to arrive, which it never does when it is there already.
-    run("xdotool", "mousemove", "0", "0")
-    run("xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button))
-
-
-def keys(*names):
-    run("xdotool", "key", "--clearmodifiers", "--delay", "40", *names)
-
-
 def type_into(box, typed):
-    """Clicks into the text box, selects what it holds and types over it key by key."""
-    click(box)
-    wait_for(lambda: box.getState().contains(pyatspi.STATE_FOCUSED), "%r took no focus" % box.name)
-    keys("ctrl+a")
-    run("xdotool", "type", "--delay", "40", typed)
+    """Selects what the text box holds and types over it key by key."""
+    box.keyCombo("<Control>a")
+    box.typeText(typed)
 
 
 def geometry(wid):
@@ -158,8 +112,7 @@ def tray_icons():
 
 def heard(seconds=0.5):
     """The loudest sample the test sink played over that time, 0 to 1."""
-    samples = record(seconds)
-    return max(map(abs, samples), default=0) / 32768
+    return max(map(abs, record(seconds)), default=0) / 32768
 
 
 def record(seconds):
@@ -189,7 +142,9 @@ class Program:
         if not accessible:
             return
         try:
-            self.app = wait_for(self._application, "the program is not on the AT-SPI bus", 15)
+            self.app = wait_for(lambda: next((a for a in tree.root.children
+                                              if a.get_process_id() == self.proc.pid), None),
+                                "the program is not on the AT-SPI bus", 15)
             self.app.set_cache_mask(Atspi.Cache.NONE)  # a cached name or state would be stale
             self.main = self.window("Wakemere")
         except BaseException:
@@ -201,12 +156,8 @@ class Program:
         with open(self.clock_file, "w") as clock:
             clock.write("@%s\n" % start)
 
-    def _application(self):
-        apps = children(pyatspi.Registry.getDesktop(0))
-        return next((a for a in apps if a.get_process_id() == self.proc.pid), None)
-
     def _showing(self, event):
-        if event.detail1 and event.source.getRoleName() == "popup menu":
+        if event.detail1 and event.source.roleName == "popup menu":
             self.menus.append(event.source)
 
     def stop(self):
@@ -223,7 +174,7 @@ class Program:
             return False
 
     def windows(self, title):
-        return [w for w in children(self.app) if w.name == title and showing(w)]
+        return [w for w in self.app.children if w.name == title and w.showing]
 
     def window(self, title, timeout=5.0):
         return wait_for(lambda: self.windows(title), "no window %r" % title, timeout)[0]
@@ -232,7 +183,7 @@ class Program:
         wait_for(lambda: not self.windows(title), "window %r still open" % title)
 
     def popup_menu(self):
-        return wait_for(lambda: [m for m in self.menus if showing(m)], "no popup menu")[-1]
+        return wait_for(lambda: [m for m in self.menus if m.showing], "no popup menu")[-1]
 
     def x_windows(self, title=""):
         """The program's viewable X windows whose title matches: {id: geometry}."""
@@ -248,27 +199,23 @@ class Program:
         found = self.x_windows("^%s$" % re.escape(title))
         return max(found, key=lambda w: found[w]["WIDTH"] * found[w]["HEIGHT"], default=None)
 
-    def choose(self, list_name, entry, combo=None):
-        """Drops down the main window's list named list_name (or the combo box) and clicks the
-        entry, once the list's window is on screen."""
-        combo = combo or self.field(list_name).parent
+    def choose(self, list_name, entry):
+        """Drops down the main window's list named list_name and clicks the entry, once the
+        list's window is on screen."""
+        combo = self.main.child(list_name, "text").parent
         press(combo, "ShowMenu")
-        item = wait_for(lambda: find(combo, "list item", entry), "no entry %r" % entry)
-        x, y = centre(item)
+        item = combo.child(entry, "list item")
+        x, y = item.position[0] + item.size[0] // 2, item.position[1] + item.size[1] // 2
         wait_for(lambda: any(0 <= x - g["X"] < g["WIDTH"] and 0 <= y - g["Y"] < g["HEIGHT"]
                              for g in self.x_windows().values()),
                  "the list %r did not drop down" % combo.name)
-        click_at(x, y)
+        rawinput.click(x, y)
         # On Linux a drop-down list is named by the text it shows.
         wait_for(lambda: combo.name == entry, lambda: "the list shows %r" % combo.name)
 
-    def field(self, name, window=None):
-        return wait_for(lambda: find(window or self.main, "text", name), "no box %r" % name)
-
     def status(self):
         """The main window's status line, the one label placed on the window itself."""
-        return [c.name for c in children(find(self.main, "filler"))
-                if c.getRoleName() == "label"][0]
+        return self.main.child(roleName="filler").child(roleName="label", recursive=False).name
 
     def clock(self):
         """The time the main window shows, "HH:MM:SS"; empty before the first tick."""
@@ -276,21 +223,21 @@ class Program:
 
     def choose_file(self, path):
         """Presses BROWSE and picks the file by typing its path."""
-        press(find(self.main, "push button", "BROWSE"))
+        press(self.main.child("BROWSE", "push button"))
         dialog = self.window("Open Sound File")
-        type_into(self.field("File name:", dialog), path)
-        ok = find(dialog, "push button", "Open")
-        wait_for(lambda: enabled(ok), "Open stays disabled for %r" % path)
-        keys("Return")
+        type_into(dialog.child("File name:", "text"), path)
+        ok = dialog.child("Open", "push button")
+        wait_for(lambda: ok.sensitive, "Open stays disabled for %r" % path)
+        rawinput.pressKey("Return")
         self.closed("Open Sound File")
 
     def arm(self, slot=1):
         """Types 7:30:00 into the boxes and presses Activate Alarm: the slot is then set."""
         for name, value in (("Hour", "7"), ("Minute", "30"), ("Second", "00")):
-            box = self.field(name)
+            box = self.main.child(name, "text")
             type_into(box, value)
-            wait_for(lambda: text(box) == value, lambda: "%s holds %r" % (name, text(box)))
-        press(find(self.main, "push button", "Activate Alarm"))
+            wait_for(lambda: box.text == value, lambda: "%s holds %r" % (name, box.text))
+        press(self.main.child("Activate Alarm", "push button"))
         status = "Alarm %d Set For 7:30:00 AM" % slot
         wait_for(lambda: self.status() == status, lambda: "status reads %r" % self.status())
 

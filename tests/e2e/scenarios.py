@@ -17,9 +17,8 @@ import dbus
 
 sys.path.insert(0, os.environ["TESTDESK_LIBDIR"])
 import lib  # noqa: E402
-from driver import (TIME, Failed, Program, click_at, expect, find, find_all, geometry,  # noqa
-                    heard, keys, label_texts, press, record, run, showing, tray_icons,
-                    type_into, wait_for)
+from driver import (TIME, Failed, Program, expect, find_all, geometry, heard,  # noqa: E402
+                    label_texts, press, rawinput, record, run, tray_icons, type_into, wait_for)
 
 AUDIBLE, SILENT = 0.05, 0.002
 DAY = "2026-12-07"
@@ -45,8 +44,7 @@ def check_names(window, inputs, labels, clock=False):
     """Every caption-less input carries its accessible name and every label is read by its text
     (a label given a name would hide its text from a screen reader); with clock, one more label
     shows the time."""
-    named = sorted(box.name for role in ("text", "slider") for box in find_all(window, role)
-                   if showing(box))
+    named = sorted(box.name for role in ("text", "slider") for box in find_all(window, role))
     expect(named == sorted(inputs), "inputs named %r, not %r" % (named, sorted(inputs)))
     read = [t for t in label_texts(window) if not (clock and re.fullmatch(TIME, t))]
     expect(len(read) == len(label_texts(window)) - clock, "no clock among %r" % read)
@@ -71,14 +69,14 @@ def typical_alarm(start):
     wait_for(lambda: heard() > AUDIBLE, "the alarm is silent at the sink")
     expect(600 < pitch() < 720, "the sink plays %d Hz, not the file's 660 Hz" % pitch())
 
-    press(find(alarm, "push button", "Snooze"))
+    press(alarm.child("Snooze", "push button"))
     snooze = program.window("Set Snooze")
     check_names(snooze, ["Snooze minutes"], ["Snooze For", "Minutes"])
-    type_into(program.field("Snooze minutes", snooze), "5")
-    keys("Return")
+    type_into(snooze.child("Snooze minutes", "text"), "5")
+    rawinput.pressKey("Return")
     program.closed("Set Snooze")
     wait_for(lambda: heard(0.3) < SILENT, "the snooze did not silence the alarm")
-    press(find(alarm, "push button", "Close"))
+    press(alarm.child("Close", "push button"))
     program.closed("ALARM!")
 
 
@@ -108,17 +106,17 @@ def tray(start):
     window = wait_for(lambda: program.x_window("Wakemere"), "no main window")
     place, box = geometry(window), geometry(icon)
     minimise(program, window)
-    click_at(box["X"] + 4, box["Y"] + 4)
-    wait_for(lambda: showing(program.main), "a click on the icon did not bring the window back")
+    rawinput.click(box["X"] + 4, box["Y"] + 4)
+    wait_for(lambda: program.main.showing, "a click on the icon did not bring the window back")
     expect(on_task_bar(window), "the main window is not back on the task bar")
     expect(geometry(window) == place, "the main window came back elsewhere")
     wait_for(lambda: run("xdotool", "getactivewindow").strip() == window, "it is not in front")
 
-    click_at(box["X"] + 4, box["Y"] + 4, button=3)
+    rawinput.click(box["X"] + 4, box["Y"] + 4, 3)
     menu = program.popup_menu()
     entries = [item.name for item in find_all(menu, "menu item")]
     expect(entries == ["Restore", "Exit"], "the icon's menu holds %r" % entries)
-    press(find(menu, "menu item", "Exit"))
+    press(menu.child("Exit", "menu item"))
     expect(program.ended(), "the program did not end after the menu's Exit")
     wait_for(lambda: not tray_icons(), "an icon was left in the tray")
 
@@ -126,7 +124,7 @@ def tray(start):
 def minimise(program, window):
     """What the title bar's minimise button asks of the window manager."""
     run("xdotool", "windowminimize", window)
-    wait_for(lambda: not showing(program.main), "the main window is still shown")
+    wait_for(lambda: not program.main.showing, "the main window is still shown")
     wait_for(lambda: not on_task_bar(window), "the main window is still on the task bar")
     expect(len(tray_icons()) == 1, "icons in the tray: %r" % tray_icons())
 
@@ -160,11 +158,11 @@ def accessible_names(start):
     wait_for(program.clock, "the main window shows no time")
     check_names(program.main, ["Alarm", "Hour", "Minute", "Second", "Action", "File"],
                 [":", ":", "Wakemere v2.0 - Pellory Inc"], clock=True)
-    press(find(program.main, "menu item", "About"))
+    press(program.main.child("About", "menu item"))
     about = program.window("About Wakemere v1.0")
     check_names(about, [], ["Wakemere v2.0", "Made By: Pellory Inc.",
                             "If you have any questions or comments, please send them to:"])
-    expect(find(about, "link", "wakemere@example.com"), "the address is not a link")
+    about.child("wakemere@example.com", "link")  # the address is a link
 
 
 def exit_from_panel(start):
@@ -234,7 +232,7 @@ def sleep_woken(start):
     alarm = program.window("ALARM!", timeout=30)
     expect(program.clock() >= "07:30:00", "the alarm came at %s" % program.clock())
     wait_for(lambda: heard() > AUDIBLE, "the alarm is silent at the sink")
-    press(find(alarm, "push button", "Close"))
+    press(alarm.child("Close", "push button"))
     unit = calls("StartTransientUnit")[-1][0]
     program.stop()
     wait_for(lambda: [unit] in calls("StopUnit"), "the wake-up request outlived the program")
