@@ -168,7 +168,9 @@ def accessible_names(start):
 def exit_from_panel(start):
     """With a StatusNotifierWatcher on the bus the icon is an item that a desktop's panel shows;
     its menu's Exit while the Error box or the file dialog is open ends the program cleanly."""
-    watcher = mock(dbus.SessionBus(), "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
+    bus, name = dbus.SessionBus(), "org.kde.StatusNotifierWatcher"
+    mock(bus, name, name, "/StatusNotifierWatcher", name)
+    watcher = bus.get_object(name, "/StatusNotifierWatcher")
     for method in ("RegisterStatusNotifierItem", "RegisterStatusNotifierHost"):
         watcher.AddMethod("", method, "s", "", "", dbus_interface=MOCK)
     watcher.AddProperties("", {"IsStatusNotifierHostRegistered": True, "ProtocolVersion":
@@ -191,35 +193,33 @@ def exit_from_panel(start):
         watcher.ClearCalls(dbus_interface=MOCK)
 
 
-def mock(bus, name, path, *args):
-    """A python3-dbusmock service on bus, stopped with the scenario's programs."""
-    MOCKS.append(subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", *args, name, path,
-                                   name], stdout=subprocess.DEVNULL))
+def mock(bus, name, *args):
+    """Starts python3-dbusmock with args, which owns name on bus, until the scenario ends."""
+    MOCKS.append(subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", *args],
+                                  stdout=subprocess.DEVNULL))
     wait_for(lambda: bus.name_has_owner(name), "%s did not start" % name)
-    return bus.get_object(name, path)
 
 
 def sleep_woken(start):
     """The computer sleeps at 7:10 and wakes at 7:29:40 by the program's request for 7:29:30:
     the alarm of 7:30:00 sounds then, and the request goes when the program ends."""
     log = os.path.join(os.environ["TESTDESK_DIR"], "systemd.log")
-    MOCKS.append(subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--session", "-t",
-                                   "systemd", "-l", log]))
-    wait_for(lambda: dbus.SessionBus().name_has_owner("org.freedesktop.systemd1"), "no systemd")
+    mock(dbus.SessionBus(), "org.freedesktop.systemd1", "--session", "-t", "systemd", "-l", log)
     dbus.SessionBus().get_object("org.freedesktop.systemd1", "/org/freedesktop/systemd1").Set(
         "org.freedesktop.systemd1.Manager", "Version", "255 (255.4-1)",
         dbus_interface="org.freedesktop.DBus.Properties")  # one that can wake the computer
     logind = dbus.SystemBus().get_object("org.freedesktop.login1", "/org/freedesktop/login1")
 
     def calls(method):
+        """Per call to method: the unit named and, for a timer, its calendar time."""
         with open(log) as lines:
             return [line.split('"')[1:2] + re.findall(r"'OnCalendar'\), dbus.String\('([^']*)'",
                                                       line)
                     for line in lines if line.split()[1] == method]
 
-    def sleeping(start):
+    def sleeping(begins):
         logind.EmitSignal("org.freedesktop.login1.Manager", "PrepareForSleep", "b",
-                          [dbus.Boolean(start)], dbus_interface=MOCK)
+                          [dbus.Boolean(begins)], dbus_interface=MOCK)
     program = start()
     arm_sound(program)
     wait_for(lambda: [c[1] for c in calls("StartTransientUnit")] == [DAY + " 07:29:30"],
