@@ -44,14 +44,14 @@ def run(*args):
 def wait_for(pred, what, timeout=5.0):
     """Polls pred() until it is true and returns its value; at the deadline fails with what, or
     what() if it is a function, so that the message tells how things ended. An object that
-    vanishes while pred looks at it counts as false."""
+    vanishes while pred looks at it, or a tool that finds nothing, counts as false."""
     deadline = time.monotonic() + timeout
     while True:
         while GLib.MainContext.default().iteration(False):  # hands events to their listeners
             pass
         try:
             value = pred()
-        except GLib.Error:
+        except (GLib.Error, subprocess.CalledProcessError):
             value = None
         if value or time.monotonic() >= deadline:
             expect(value, what() if callable(what) else what)
