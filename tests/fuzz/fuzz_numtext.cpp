@@ -9,53 +9,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <regex>
 #include <string>
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
 
 // Blanks, an optional sign, digits with at most one point (at least one digit), an optional
 // exponent, blanks. Anything else is not a number.
 std::optional<double> reference(const std::string &text, bool *undecided)
 {
-    size_t b = 0, e = text.size();
-    while (b < e && isBlank(text[b]))
-        ++b;
-    while (e > b && isBlank(text[e - 1]))
-        --e;
-    const std::string s = text.substr(b, e - b);
-    size_t i = 0, digits = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
-        ++i, ++digits;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        size_t j = i + 1, expDigits = 0;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            ++j;
-        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
-            ++j, ++expDigits;
-        if (expDigits == 0)
-            return std::nullopt;
-        i = j;
-    }
-    if (i != s.size())
+    static const std::regex number(R"(^[ \t\n\r\f\v]*([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)[ \t\n\r\f\v]*$)");
+    std::smatch m;
+    if (!std::regex_match(text, m, number))
         return std::nullopt;
     // Too large to hold is no number. Below the smallest normal double a conversion may round
     // to a denormal or give up: either answer is right.
     errno = 0;
-    const double value = std::strtod(s.c_str(), nullptr);
+    const double value = std::strtod(m[1].str().c_str(), nullptr);
     *undecided = errno == ERANGE && std::isfinite(value);
     if (errno == ERANGE || !std::isfinite(value))
         return std::nullopt;
@@ -65,20 +35,9 @@ std::optional<double> reference(const std::string &text, bool *undecided)
 // The snooze box takes blanks around plain digits 0-9 worth 0 to 1440, leading zeros or not.
 bool snoozeTaken(const std::string &text)
 {
-    size_t b = 0, e = text.size();
-    while (b < e && isBlank(text[b]))
-        ++b;
-    while (e > b && isBlank(text[e - 1]))
-        --e;
-    if (b == e)
-        return false;
-    for (size_t i = b; i < e; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
-            return false;
-    }
-    while (b + 1 < e && text[b] == '0')
-        ++b;
-    return e - b <= 4 && std::stoi(text.substr(b, e - b)) <= 1440;
+    static const std::regex digits(R"(^[ \t\n\r\f\v]*0*(\d{1,4})[ \t\n\r\f\v]*$)");
+    std::smatch m;
+    return std::regex_match(text, m, digits) && std::stoi(m[1].str()) <= 1440;
 }
 
 [[noreturn]] void disagree(const char *what, const std::string &text)

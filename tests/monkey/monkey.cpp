@@ -16,9 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <optional>
 #include <random>
 #include <tuple>
 
@@ -26,6 +24,30 @@ namespace {
 
 // The alarm window's countdown timer runs this slowly under the monkey: a day.
 constexpr int FrozenMs = 24 * 3600 * 1000;
+bool logEvents = false;
+int eventNumber = 0;
+
+void note(const QString &event)
+{
+    if (logEvents)
+        std::fprintf(stderr, "monkey: #%d %s\n", eventNumber, qPrintable(event));
+}
+
+QString nameOf(const QWidget *w)
+{
+    return QLatin1String(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName();
+}
+
+QtMessageHandler defaultHandler = nullptr;
+
+void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    // QTest complains about every key no widget takes; the offscreen platform about raises.
+    if (text.startsWith(QLatin1String("Keyboard event not accepted"))
+        || text.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    defaultHandler(type, context, text);
+}
 
 /// One run of the program, from start to its end, on fakes.
 struct Instance : FakeDesk
@@ -38,63 +60,33 @@ struct Instance : FakeDesk
     bool ended() const { return lifecycle.quits > 0; }
     int powerAnswers = 0;
     /// Whether the user can still get at the running program: a window on screen or on the
-    /// task bar, or the main window's icon in the notification area.
+    /// task bar, the main window's icon in the notification area, or a snooze counting down
+    /// unseen (at its end the alarm shows again).
     bool reachable() const
     {
         for (const QWidget *window : windows()) {
             if (window->isVisible())
                 return true;
         }
-        if (forms.mainFormIfLoaded() && trayIcon.isShown())
-            return true;
-        // A snooze set after the alarm window was closed counts down unseen; at its end the
-        // sound plays and the window shows, a shutdown ends the program, and with any other
-        // action the unseen window goes.
-        return alarm() && child<QTimer>(alarm(), "Timer1")->isActive();
+        return (forms.mainFormIfLoaded() && trayIcon.isShown())
+               || (alarm() && child<QTimer>(alarm(), "Timer1")->isActive());
     }
 };
 
-bool logEvents = false;
-int eventNumber = 0;
-
-/// With --log, each event as it is sent: a replay of a failing seed shows the way there.
-void note(const QByteArray &event)
-{
-    if (logEvents)
-        std::fprintf(stderr, "monkey: #%d %s\n", eventNumber, event.constData());
-}
-
-QtMessageHandler defaultHandler = nullptr;
-
-void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    // QTest complains about every key no widget takes, random keys are mostly such keys; the
-    // offscreen platform about every raise.
-    if (text.startsWith(QLatin1String("Keyboard event not accepted"))
-        || text.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    defaultHandler(type, context, text);
-}
-
-/// Sends one seeded random event after another to whatever program instance is running.
 class Monkey
 {
 public:
-    explicit Monkey(quint64 seed)
-        : m_random(seed)
-    {
-    }
-
-    /// False when the program got out of the user's reach.
+    explicit Monkey(quint64 seed) : m_random(seed) {}
     bool run(int events, qint64 maxMsecs);
     bool finalCheck();
-    int done() const { return m_done; }
+    int done = 0;
 
 private:
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_random); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_random); }
     template<typename T>
     T oneOf(const QList<T> &list) { return list.at(below(int(list.size()))); }
+    mainfrm *main() const { return m_instance->forms.mainFormIfLoaded(); }
 
     void step();
     void click();
@@ -103,18 +95,14 @@ private:
     void trayEvent();
     void clockTick();
     void alarmDue();
-    void windowState();
     void arm();
     void settle();
-    void timePasses();
     void restartIfEnded();
-    void answerPower();
-    QList<QWidget *> visibleWindows() const;
     void tick();
+    QList<QWidget *> visibleWindows() const;
 
     std::mt19937_64 m_random;
     std::unique_ptr<Instance> m_instance;
-    int m_done = 0;
 };
 
 bool Monkey::run(int events, qint64 maxMsecs)
@@ -123,11 +111,18 @@ bool Monkey::run(int events, qint64 maxMsecs)
     settle();
     QElapsedTimer elapsed;
     elapsed.start();
-    while (m_done < events && elapsed.elapsed() < maxMsecs) {
-        eventNumber = m_done + 1;
+    for (; done < events && elapsed.elapsed() < maxMsecs; ++done) {
+        eventNumber = done + 1;
         step();
-        answerPower();
-        ++m_done;
+        // The system answers a shutdown or restart request at once, either way.
+        FakePowerControl &power = m_instance->power;
+        while (m_instance->powerAnswers < power.requests.size()) {
+            ++m_instance->powerAnswers;
+            const auto answer = oneOf(QList<PowerControl::Answer>{
+                PowerControl::Accepted, PowerControl::Refused, PowerControl::NoAnswer});
+            note(QStringLiteral("power request answered %1").arg(int(answer)));
+            power.answer(answer, QStringLiteral("Access denied"));
+        }
         settle();
         if (!m_instance->ended() && !m_instance->reachable()) {
             std::fprintf(stderr, "monkey: the program runs with no window and no icon left\n");
@@ -141,24 +136,34 @@ bool Monkey::run(int events, qint64 maxMsecs)
 void Monkey::step()
 {
     const int dice = below(1000);
-    if (dice < 3)
-        timePasses();
-    else if (dice < 400)
+    if (dice < 3) {
+        // Long enough for Qt's own short timers: a mnemonic's animated click, a popup's delays.
+        note(QStringLiteral("time passes"));
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 150)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    } else if (dice < 400) {
         click();
-    else if (dice < 750)
+    } else if (dice < 750) {
         key();
-    else if (dice < 830)
+    } else if (dice < 830) {
         clockTick();
-    else if (dice < 860)
+    } else if (dice < 860) {
         alarmDue();
-    else if (dice < 930)
+    } else if (dice < 930) {
         menuCommand();
-    else if (dice < 960)
+    } else if (dice < 960) {
         trayEvent();
-    else if (dice < 975)
-        windowState();
-    else
+    } else if (dice < 975) {
+        if (mainfrm *m = main()) {
+            const bool minimise = chance(0.6);
+            note(minimise ? QStringLiteral("minimise") : QStringLiteral("restore"));
+            minimise ? m->showMinimized() : m->showNormal();
+        }
+    } else {
         arm();
+    }
 }
 
 QList<QWidget *> Monkey::visibleWindows() const
@@ -171,8 +176,7 @@ QList<QWidget *> Monkey::visibleWindows() const
     // Qt keeps its windows in a hash: the order must not depend on where they were allocated.
     const auto key = [](const QWidget *w) {
         const QRect g = w->geometry();
-        return std::make_tuple(QByteArray(w->metaObject()->className()), w->objectName(),
-                               g.x(), g.y(), g.width(), g.height());
+        return std::make_tuple(nameOf(w), g.x(), g.y(), g.width(), g.height());
     };
     std::stable_sort(windows.begin(), windows.end(),
                      [&key](const QWidget *a, const QWidget *b) { return key(a) < key(b); });
@@ -191,14 +195,12 @@ void Monkey::click()
         target = window;
     const QPoint local = target->mapFrom(window, point);
     const int b = below(20);
-    const Qt::MouseButton button = b < 16 ? Qt::LeftButton
-                                   : b < 19 ? Qt::RightButton
-                                            : Qt::MiddleButton;
+    const Qt::MouseButton button = b < 16 ? Qt::LeftButton : b < 19 ? Qt::RightButton
+                                                                    : Qt::MiddleButton;
     const bool twice = chance(0.08);
-    note(QByteArrayLiteral("click ") + (twice ? "double " : "") + QByteArray::number(button)
-         + " at " + QByteArray::number(point.x()) + "," + QByteArray::number(point.y()) + " of "
-         + window->objectName().toLatin1() + "/" + target->metaObject()->className() + " "
-         + target->objectName().toLatin1());
+    note(QStringLiteral("click %1%2 at %3,%4 of %5")
+             .arg(twice ? "double " : "").arg(button).arg(point.x()).arg(point.y())
+             .arg(nameOf(target)));
     if (twice)
         QTest::mouseDClick(target, button, Qt::NoModifier, local);
     else
@@ -207,28 +209,13 @@ void Monkey::click()
 
 void Monkey::key()
 {
-    struct Key
-    {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-    };
-    static const QList<Key> specials = {
-        {Qt::Key_Tab, Qt::NoModifier},        {Qt::Key_Backtab, Qt::ShiftModifier},
-        {Qt::Key_Return, Qt::NoModifier},     {Qt::Key_Enter, Qt::KeypadModifier},
-        {Qt::Key_Escape, Qt::NoModifier},     {Qt::Key_Left, Qt::NoModifier},
-        {Qt::Key_Right, Qt::NoModifier},      {Qt::Key_Up, Qt::NoModifier},
-        {Qt::Key_Down, Qt::NoModifier},       {Qt::Key_Backspace, Qt::NoModifier},
-        {Qt::Key_Delete, Qt::NoModifier},     {Qt::Key_Space, Qt::NoModifier},
-        {Qt::Key_Home, Qt::NoModifier},       {Qt::Key_End, Qt::NoModifier},
-        {Qt::Key_PageUp, Qt::NoModifier},     {Qt::Key_PageDown, Qt::NoModifier},
-        {Qt::Key_F1, Qt::NoModifier},         {Qt::Key_F4, Qt::AltModifier},
-        {Qt::Key_X, Qt::ControlModifier},     {Qt::Key_M, Qt::ControlModifier},
-        {Qt::Key_V, Qt::ControlModifier},     {Qt::Key_A, Qt::ControlModifier},
-        {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_Z, Qt::ControlModifier},
-        {Qt::Key_A, Qt::AltModifier},         {Qt::Key_D, Qt::AltModifier},
-        {Qt::Key_B, Qt::AltModifier},         {Qt::Key_Z, Qt::AltModifier},
-        {Qt::Key_C, Qt::AltModifier},         {Qt::Key_X, Qt::AltModifier},
-    };
+    static const QList<QKeyCombination> specials = {
+        Qt::Key_Tab, Qt::SHIFT | Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Left,
+        Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Backspace, Qt::Key_Delete,
+        Qt::Key_Space, Qt::Key_Home, Qt::Key_End, Qt::Key_PageDown, Qt::Key_F1,
+        Qt::ALT | Qt::Key_F4, Qt::CTRL | Qt::Key_X, Qt::CTRL | Qt::Key_M, Qt::CTRL | Qt::Key_V,
+        Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_A, Qt::ALT | Qt::Key_D, Qt::ALT | Qt::Key_B,
+        Qt::ALT | Qt::Key_Z, Qt::ALT | Qt::Key_C, Qt::ALT | Qt::Key_X};
     static const char printable[] = "0123456789012345678901234567890123456789abcxyz .,-+e";
 
     QWidget *target = QApplication::activePopupWidget();
@@ -243,60 +230,52 @@ void Monkey::key()
         target = oneOf(windows);
         target->activateWindow();
     }
-    const QByteArray where = QByteArrayLiteral(" to ") + target->metaObject()->className() + " "
-                             + target->objectName().toLatin1();
     if (chance(0.6)) {
         const char c = printable[below(int(sizeof printable) - 1)];
-        note(QByteArrayLiteral("key '") + c + "'" + where);
+        note(QStringLiteral("key '%1' to %2").arg(QLatin1Char(c)).arg(nameOf(target)));
         QTest::keyClick(target, c);
     } else {
-        const Key k = oneOf(specials);
-        note("key " + QKeySequence(k.key | k.modifiers).toString().toLatin1() + where);
-        QTest::keyClick(target, k.key, k.modifiers);
+        const QKeyCombination k = oneOf(specials);
+        note(QStringLiteral("key %1 to %2").arg(QKeySequence(k).toString(), nameOf(target)));
+        QTest::keyClick(target, k.key(), k.keyboardModifiers());
     }
 }
 
 void Monkey::menuCommand()
 {
-    mainfrm *main = m_instance->forms.mainFormIfLoaded();
-    if (!main)
+    if (!main())
         return;
     // Ending the program is one command among several, but a rarer one, so that runs go deep.
-    static const QList<const char *> common = {"mnuMessage", "mnuVol", "mnuHelpAbout", "restore"};
-    static const QList<const char *> ending = {"mnuFileExit", "exit"};
-    const char *name = chance(0.02) ? oneOf(ending) : oneOf(common);
-    note(QByteArrayLiteral("menu ") + name);
-    if (auto *action = main->findChild<QAction *>(QLatin1String(name)))
+    const char *name = chance(0.02) ? oneOf<const char *>({"mnuFileExit", "exit"})
+                                    : oneOf<const char *>({"mnuMessage", "mnuVol",
+                                                           "mnuHelpAbout", "restore"});
+    note(QStringLiteral("menu %1").arg(QLatin1String(name)));
+    if (auto *action = main()->findChild<QAction *>(QLatin1String(name)))
         action->trigger();
 }
 
 void Monkey::trayEvent()
 {
     FakeTrayIcon &tray = m_instance->trayIcon;
-    const int what = below(10);
-    if (what == 0) {
-        note("tray host " + QByteArray(tray.available ? "quits" : "starts"));
+    if (below(10) == 0) {
+        note(tray.available ? QStringLiteral("tray host quits") : QStringLiteral("tray host starts"));
         tray.setAvailable(!tray.available);
         return;
     }
-    static const QList<TrayIconEvent::Kind> kinds = {
-        TrayIconEvent::Move, TrayIconEvent::Press, TrayIconEvent::Release,
-        TrayIconEvent::DoubleClick};
-    static const QList<Qt::MouseButton> buttons = {Qt::LeftButton, Qt::RightButton,
-                                                   Qt::MiddleButton};
-    const TrayIconEvent::Kind kind = oneOf(kinds);
-    const Qt::MouseButton button = oneOf(buttons);
-    note("tray mouse " + QByteArray::number(kind) + " button " + QByteArray::number(button));
-    // Only a menu popped up now is certain to be alive.
-    tray.popUps.clear();
+    const auto kind = oneOf<TrayIconEvent::Kind>({TrayIconEvent::Move, TrayIconEvent::Press,
+                                                  TrayIconEvent::Release,
+                                                  TrayIconEvent::DoubleClick});
+    const auto button = oneOf<Qt::MouseButton>({Qt::LeftButton, Qt::RightButton,
+                                                Qt::MiddleButton});
+    note(QStringLiteral("tray mouse %1 button %2").arg(kind).arg(button));
+    tray.popUps.clear();   // only a menu popped up now is certain to be alive
     tray.send(kind, button, QPoint(below(1280), below(1024)), chance(0.9));
     if (!tray.popUps.isEmpty() && chance(0.5)) {
         // The desktop shows the icon's menu; the monkey picks from it or lets it go.
-        QMenu *menu = tray.popUps.takeLast().menu;
-        const QList<QAction *> actions = menu->actions();
+        const QList<QAction *> actions = tray.popUps.takeLast().menu->actions();
         if (!actions.isEmpty() && chance(0.3)) {
             QAction *action = oneOf(actions);
-            note("tray menu " + action->objectName().toLatin1());
+            note(QStringLiteral("tray menu ") + action->objectName());
             action->trigger();
         }
     }
@@ -304,8 +283,8 @@ void Monkey::trayEvent()
 
 void Monkey::tick()
 {
-    if (mainfrm *main = m_instance->forms.mainFormIfLoaded())
-        main->Timer1_Timer();
+    if (mainfrm *m = main())
+        m->Timer1_Timer();
     activefrm *alarm = m_instance->alarm();
     if (alarm && child<QTimer>(alarm, "Timer1")->isActive())
         alarm->Timer1_Timer();
@@ -315,88 +294,65 @@ void Monkey::clockTick()
 {
     FakeClock &clock = m_instance->clock;
     const int kind = below(20);
-    if (kind < 14)
-        clock.advance(1000 + below(40) - 20);
-    else if (kind < 16)
-        clock.advance(below(1000));
-    else if (kind < 18)
-        clock.advance(1000 * (2 + below(5)));
-    else if (kind == 18)
-        clock.advance(-1000 * (1 + below(7200)));
-    else
-        clock.advance(1000 * (1 + below(86400)));
-    note("tick at " + clock.current.toString(Qt::ISODateWithMs).toLatin1());
+    // Mostly seconds, some late or early, now and then a jump back or forward.
+    clock.advance(kind < 14 ? 1000 + below(40) - 20
+                  : kind < 16 ? below(1000)
+                  : kind < 18 ? 1000 * (2 + below(5))
+                  : kind == 18 ? -1000 * (1 + below(7200))
+                               : 1000 * (1 + below(86400)));
+    note(QStringLiteral("tick at ") + clock.current.toString(Qt::ISODateWithMs));
     tick();
 }
 
 void Monkey::alarmDue()
 {
     // Random ticks seldom meet an armed second: go to one of them now and then.
-    const AlarmTable &table = m_instance->table;
     QList<int> armed;
     for (int n = 1; n <= AlarmTable::SlotCount; ++n) {
-        if (table.slot(n).isSet())
+        if (m_instance->table.slot(n).isSet())
             armed << n;
     }
     if (armed.isEmpty())
         return clockTick();
-    const AlarmSlot &slot = table.slot(oneOf(armed));
-    const int hour = int(slot.almHour + slot.almOffset);
+    const AlarmSlot &slot = m_instance->table.slot(oneOf(armed));
+    const QTime due(qBound(0, int(slot.almHour + slot.almOffset), 23),
+                    qBound(0, int(slot.almMin), 59), qBound(0, int(slot.almSec), 59));
     FakeClock &clock = m_instance->clock;
-    const QTime due(qBound(0, hour, 23), qBound(0, int(slot.almMin), 59),
-                    qBound(0, int(slot.almSec), 59));
-    const QDate date = chance(0.5) ? clock.current.date() : clock.current.date().addDays(1);
-    clock.current = QDateTime(date, due).addMSecs(-995);
-    note("alarm due at " + QDateTime(date, due).toString(Qt::ISODate).toLatin1());
+    const QDateTime at(chance(0.5) ? clock.current.date() : clock.current.date().addDays(1), due);
+    clock.current = at.addMSecs(-995);
+    note(QStringLiteral("alarm due at ") + at.toString(Qt::ISODate));
     tick();
     clock.advance(1000);
     tick();
 }
 
-void Monkey::windowState()
-{
-    mainfrm *main = m_instance->forms.mainFormIfLoaded();
-    if (!main)
-        return;
-    const bool minimise = chance(0.6);
-    note(minimise ? "minimise the main window" : "restore the main window");
-    if (minimise)
-        main->showMinimized();
-    else
-        main->showNormal();
-}
-
 void Monkey::arm()
 {
     // The user arms a slot on purpose now and then, so that alarms are due and act.
-    mainfrm *main = m_instance->forms.mainFormIfLoaded();
-    if (!main || !main->isVisible())
+    if (!main() || !main()->isVisible())
         return;
-    note("arm a slot");
+    note(QStringLiteral("arm a slot"));
     m_instance->pick("Combo2", below(AlarmTable::SlotCount));
     m_instance->pick("Combo1", below(6));
     QCoreApplication::processEvents();
-    if (!m_instance->forms.mainFormIfLoaded())
+    if (!main())
         return;
-    const std::pair<const char *, int> boxes[] = {{"hourtb", 12}, {"min", 59}, {"secs", 59}};
-    for (const auto &[box, high] : boxes) {
-        auto *edit = main->findChild<QLineEdit *>(QLatin1String(box));
-        edit->setText(QString::number(high == 12 ? 1 + below(high) : below(high + 1)));
-    }
-    main->findChild<QRadioButton *>(QLatin1String(chance(0.5) ? "Option1" : "Option2"))->click();
+    child<QLineEdit>(main(), "hourtb")->setText(QString::number(1 + below(12)));
+    child<QLineEdit>(main(), "min")->setText(QString::number(below(60)));
+    child<QLineEdit>(main(), "secs")->setText(QString::number(below(60)));
+    child<QRadioButton>(main(), chance(0.5) ? "Option1" : "Option2")->click();
     m_instance->dialogs.nextFile = chance(0.8) ? std::optional<QString>(QStringLiteral("/a.wav"))
                                                : std::nullopt;
-    main->findChild<QPushButton *>(QStringLiteral("browse"))->click();
-    main->findChild<QPushButton *>(QStringLiteral("activate"))->click();
+    FakeDesk::click(main(), "browse");
+    FakeDesk::click(main(), "activate");
 }
 
 void Monkey::settle()
 {
     // Timers wait for the monkey's "time passes" events, so that a seed replays the same run
-    // however fast the machine is.
+    // however fast the machine is; the alarm window counts down on the monkey's ticks only.
     QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    // The alarm window counts down on the monkey's clock ticks only.
     if (activefrm *alarm = m_instance ? m_instance->alarm() : nullptr) {
         auto *countdown = child<QTimer>(alarm, "Timer1");
         if (countdown->isActive() && countdown->interval() != FrozenMs)
@@ -404,44 +360,19 @@ void Monkey::settle()
     }
 }
 
-void Monkey::timePasses()
-{
-    // Long enough for Qt's own short timers: a mnemonic's animated click, a popup's delays.
-    note("time passes");
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 150)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-void Monkey::answerPower()
-{
-    // The system answers a shutdown or restart request at once, either way.
-    FakePowerControl &power = m_instance->power;
-    while (m_instance->powerAnswers < power.requests.size()) {
-        ++m_instance->powerAnswers;
-        const auto answer = oneOf(QList<PowerControl::Answer>{
-            PowerControl::Accepted, PowerControl::Refused, PowerControl::NoAnswer});
-        note("power request answered " + QByteArray::number(int(answer)));
-        power.answer(answer, QStringLiteral("Access denied"));
-    }
-}
-
 void Monkey::restartIfEnded()
 {
     if (!m_instance->ended())
         return;
-    note("the program ended; a fresh one starts");
+    note(QStringLiteral("the program ended; a fresh one starts"));
     m_instance.reset();
     settle();
     // Every window of the program went with it; only Qt's own tool tip may stay.
     for (QWidget *window : QApplication::topLevelWidgets()) {
         if (!window->inherits("QTipLabel"))
-            qFatal("a window outlived the program: %s %s", window->metaObject()->className(),
-                   qPrintable(window->objectName()));
+            qFatal("a window outlived the program: %s", qPrintable(nameOf(window)));
     }
     m_instance = std::make_unique<Instance>();
-    // Typed files are picked as they come: a file chooser answers with one.
     m_instance->dialogs.nextFile = QStringLiteral("/music/alarm.mp3");
     settle();
 }
@@ -451,7 +382,7 @@ bool Monkey::finalCheck()
     while (QWidget *popup = QApplication::activePopupWidget())
         popup->close();
     settle();
-    if (!m_instance->forms.mainFormIfLoaded()) {
+    if (!main()) {
         // Without its main window the program ends once the user closes what is left.
         for (QWidget *window : visibleWindows())
             window->close();
@@ -460,32 +391,29 @@ bool Monkey::finalCheck()
             m_instance->lifecycle.quit();
         restartIfEnded();
     }
-
     Instance &program = *m_instance;
-    mainfrm *main = program.forms.mainFormIfLoaded();
-    main->restore_Click();
+    program.main = main();
+    program.main->restore_Click();
     settle();
-    if (!main->isVisible()) {
+    if (!program.main->isVisible()) {
         std::fprintf(stderr, "monkey: the main window does not come back\n");
         return false;
     }
-    program.main = main;   // the helpers work on the main window loaded now
     program.pick("Combo2", 0);
     program.pick("Combo1", PlaySound);
     program.dialogs.nextFile = QStringLiteral("/music/final.mp3");
-    QTest::mouseClick(child(main, "browse"), Qt::LeftButton);
-    program.type(main, "hourtb", QStringLiteral("7"));
-    program.type(main, "min", QStringLiteral("30"));
-    program.type(main, "secs", QStringLiteral("00"));
-    QTest::mouseClick(child(main, "Option1"), Qt::LeftButton);
-    QTest::mouseClick(child(main, "activate"), Qt::LeftButton);
+    FakeDesk::click(program.main, "browse");
+    FakeDesk::type(program.main, "hourtb", QStringLiteral("7"));
+    FakeDesk::type(program.main, "min", QStringLiteral("30"));
+    FakeDesk::type(program.main, "secs", QStringLiteral("00"));
+    child<QRadioButton>(program.main, "Option1")->click();
+    FakeDesk::click(program.main, "activate");
     settle();
-    const QString status = child<QLabel>(main, "statuslbl")->text();
+    const QString status = child<QLabel>(program.main, "statuslbl")->text();
     if (status != QLatin1String("Alarm 1 Set For 7:30:00 AM")) {
         std::fprintf(stderr, "monkey: Activate answered \"%s\"\n", qPrintable(status));
         return false;
     }
-
     // A day never seen before, so that the alarm has not acted at this second yet.
     program.clock.current = QDateTime(program.clock.current.date().addDays(2), QTime(7, 29, 59, 5));
     tick();
@@ -498,7 +426,7 @@ bool Monkey::finalCheck()
         std::fprintf(stderr, "monkey: the armed alarm did not fire\n");
         return false;
     }
-    QTest::mouseClick(child(alarm, "shutoff"), Qt::LeftButton);
+    FakeDesk::click(alarm, "shutoff");
     settle();
     return !program.sound.playing;
 }
@@ -514,36 +442,32 @@ int main(int argc, char *argv[])
     quint64 seed = std::random_device{}();
     int events = 30000;
     qint64 maxSeconds = 600;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        const bool hasValue = i + 1 < args.size();
-        if (arg == QLatin1String("--seed") && hasValue)
-            seed = args.at(++i).toULongLong();
-        else if (arg == QLatin1String("--events") && hasValue)
-            events = args.at(++i).toInt();
-        else if (arg == QLatin1String("--max-seconds") && hasValue)
-            maxSeconds = args.at(++i).toLongLong();
-        else if (arg == QLatin1String("--log"))
+    QStringList args = QApplication::arguments().mid(1);
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QLatin1String("--log"))
             logEvents = true;
-        else {
-            std::fprintf(stderr, "usage: monkey [--seed N] [--events N] [--max-seconds N] "
-                                 "[--log]\n");
-            return 2;
-        }
+        else if (arg == QLatin1String("--seed") && !args.isEmpty())
+            seed = args.takeFirst().toULongLong();
+        else if (arg == QLatin1String("--events") && !args.isEmpty())
+            events = args.takeFirst().toInt();
+        else if (arg == QLatin1String("--max-seconds") && !args.isEmpty())
+            maxSeconds = args.takeFirst().toLongLong();
+        else
+            return std::fprintf(stderr, "usage: monkey [--seed N] [--events N] "
+                                        "[--max-seconds N] [--log]\n"), 2;
     }
     std::printf("monkey: seed %llu, up to %d events\n", static_cast<unsigned long long>(seed),
                 events);
     std::fflush(stdout);
-
     Monkey monkey(seed);
     QElapsedTimer elapsed;
     elapsed.start();
     const bool answers = monkey.run(events, maxSeconds * 1000) && monkey.finalCheck();
-    std::printf("monkey: %d events in %.1f s; afterwards it %s\n", monkey.done(),
+    std::printf("monkey: %d events in %.1f s; afterwards it %s\n", monkey.done,
                 elapsed.elapsed() / 1000.0, answers ? "answers and fires an armed alarm" : "FAILS");
     if (!answers)
         std::printf("monkey: replay with --seed %llu --events %d --log\n",
-                    static_cast<unsigned long long>(seed), monkey.done());
+                    static_cast<unsigned long long>(seed), monkey.done);
     return answers ? 0 : 1;
 }
