@@ -3,9 +3,12 @@
 #include <QAction>
 #include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 namespace {
+
+const QString File = QStringLiteral("/tmp/alarm.wav");
 
 /// A main window on fakes, loaded as at program start.
 struct Fixture : FakeDesk
@@ -19,7 +22,6 @@ struct Fixture : FakeDesk
         return child<QLabel>(main, name)->text();
     }
     void type(const char *box, const QString &keys) { FakeDesk::type(main, box, keys); }
-    void pickSlot(int n) { pick("Combo2", n - 1); }
     /// Types the time, picks AM or PM and presses Activate Alarm.
     void arm(const QString &h, const QString &m, const QString &s, bool pm = false)
     {
@@ -29,8 +31,6 @@ struct Fixture : FakeDesk
         child<QRadioButton>(main, pm ? "Option2" : "Option1")->click();
         click(main, "activate");
     }
-    template<typename T = QWidget>
-    T *get(const char *name) const { return child<T>(main, name); }
 };
 
 } // namespace
@@ -39,307 +39,118 @@ class tst_mainfrm : public QObject
 {
     Q_OBJECT
 private slots:
-    void startsLikeThis();
-    void typingChecks_data();
-    void typingChecks();
     void activate_data();
     void activate();
-    void refusedActivateStoresNothing_data();
-    void refusedActivateStoresNothing();
-    void missingFileStillArms();
-    void actionWithoutFileKeepsNone();
-    void pickingSlots();
-    void deactivate();
-    void clockShowsTimeAndScans();
-    void clockNeverFiresBeforeActivate();
-    void soundSetUpJustBeforeItsAlarm_data();
-    void soundSetUpJustBeforeItsAlarm();
+    void pickingAndDeactivatingSlots();
     void browseKeepsFileOnCancel();
     void shortcutsWorkInTextBoxes_data();
     void shortcutsWorkInTextBoxes();
 };
 
-void tst_mainfrm::startsLikeThis()
-{
-    Fixture f;
-    QCOMPARE(f.main->windowTitle(), QString("Wakemere"));
-    QCOMPARE(f.text("statuslbl"), QString("Wakemere v2.0 - Pellory Inc"));
-    QCOMPARE(f.text("secs"), QString("00"));
-    QCOMPARE(f.text("hourtb"), QString());
-    QCOMPARE(f.text("min"), QString());
-    QVERIFY(f.get<QRadioButton>("Option1")->isChecked());
-    QVERIFY(!f.get<QRadioButton>("Option2")->isChecked());
-    QCOMPARE(f.table.ampm, QString("AM"));
-    QCOMPARE(f.table.curAlm, qint16(1));
-    QCOMPARE(f.table.scanOn, qint16(0));
-    QCOMPARE(f.table.volLevel, qint16(10));
-    QCOMPARE(f.table.fileFilter, AlarmTable::SoundFilter);
-
-    auto *actions = f.get<QComboBox>("Combo1");
-    QCOMPARE(actions->currentText(), QString("CHOOSE OPTION"));
-    QCOMPARE(actions->count(), 6);
-    QStringList items;
-    for (int i = 0; i < actions->count(); ++i)
-        items << actions->itemText(i);
-    QCOMPARE(items, QStringList({"Play Sound", "Run Program", "Open File", "Display Message",
-                                 "Shutdown Windows", "Reboot Computer"}));
-    auto *alarms = f.get<QComboBox>("Combo2");
-    QCOMPARE(alarms->currentText(), QString("CHOOSE ALARM"));
-    QCOMPARE(alarms->count(), 5);
-    QCOMPARE(alarms->itemText(4), QString("Alarm5"));
-
-    for (const char *box : {"hourtb", "min", "secs"}) {
-        QCOMPARE(f.get<QLineEdit>(box)->maxLength(), 2);
-        QCOMPARE(f.get<QLineEdit>(box)->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
-    }
-    QVERIFY(!(f.main->windowFlags() & Qt::WindowMaximizeButtonHint));
-
-    f.main->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.main));
-    QCOMPARE(QApplication::focusWidget(), f.get("Combo2"));
-}
-
-void tst_mainfrm::typingChecks_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<QString>("left");
-    QTest::newRow("hour 1 then 3") << "hourtb" << "13" << "Hour must be in between 1 and 12" << "";
-    QTest::newRow("hour 12") << "hourtb" << "12" << "" << "12";
-    QTest::newRow("third character refused") << "hourtb" << "123" << "" << "12";
-    QTest::newRow("minute 60") << "min" << "60" << "Minute must be in between 00 and 59" << "";
-    QTest::newRow("second 60") << "secs" << "60" << "Seconds cannot be more than 59" << "";
-}
-
-void tst_mainfrm::typingChecks()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, keys);
-    QFETCH(QString, error);
-    Fixture f;
-    f.type(box.toLatin1(), keys);
-    QCOMPARE(f.dialogs.errors, error.isEmpty() ? QStringList() : QStringList{error});
-    QTEST(f.text(box.toLatin1()), "left");
-}
-
 void tst_mainfrm::activate_data()
 {
-    QTest::addColumn<QString>("hour");
-    QTest::addColumn<QString>("minute");
-    QTest::addColumn<QString>("second");
-    QTest::addColumn<bool>("pm");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<QTime>("dueAt");
-    QTest::newRow("7:30:00 AM") << "7" << "30" << "00" << false << "Alarm 1 Set For 7:30:00 AM"
-                                << QTime(7, 30);
-    QTest::newRow("7:30:00 PM") << "7" << "30" << "00" << true << "Alarm 1 Set For 7:30:00 PM"
-                                << QTime(19, 30);
-    QTest::newRow("texts as typed") << "07" << "5" << "9" << false << "Alarm 1 Set For 07:5:9 AM"
-                                    << QTime(7, 5, 9);
-    QTest::newRow("12 AM") << "12" << "00" << "00" << false << "Alarm 1 Set For 12:00:00 AM"
-                           << QTime(0, 0);
-    QTest::newRow("12 PM") << "12" << "00" << "00" << true << "Alarm 1 Set For 12:00:00 PM"
-                           << QTime(12, 0);
+    QTest::addColumn<QString>("typed");    // hour:minute:second AM|PM
+    QTest::addColumn<int>("action");       // the slot's action before Activate
+    QTest::addColumn<QString>("chosen");   // the file chosen with BROWSE
+    QTest::addColumn<QTime>("dueAt");      // refused: 6:00, as armed first
+    QTest::addColumn<QString>("file");     // the slot's file afterwards
+    QTest::newRow("7:30:00 AM") << "7:30:00 AM" << 0 << File << QTime(7, 30) << File;
+    QTest::newRow("7:30:00 PM") << "7:30:00 PM" << 0 << File << QTime(19, 30) << File;
+    QTest::newRow("texts as typed") << "07:5:9 AM" << 0 << File << QTime(7, 5, 9) << File;
+    QTest::newRow("12 AM") << "12:00:00 AM" << 0 << File << QTime(0, 0) << File;
+    QTest::newRow("12 PM") << "12:00:00 PM" << 0 << File << QTime(12, 0) << File;
+    QTest::newRow("no file chosen: armed all the same") << "7:30:00 AM" << 0 << "" << QTime(7, 30)
+                                                        << "";
+    QTest::newRow("a message keeps its None") << "7:30:00 AM" << int(DisplayMessage) << File
+                                              << QTime(7, 30) << AlarmTable::NoFile;
+    QTest::newRow("empty minute refused") << "8::00 AM" << 0 << File << QTime(6, 0) << File;
+    QTest::newRow("hour 0 refused") << "0:15:00 PM" << 0 << File << QTime(6, 0) << File;
+    QTest::newRow("negative second refused") << "8:15:-1 AM" << 0 << File << QTime(6, 0) << File;
 }
 
 void tst_mainfrm::activate()
 {
-    QFETCH(QString, hour);
-    QFETCH(QString, minute);
-    QFETCH(QString, second);
-    QFETCH(bool, pm);
-    QFETCH(QString, status);
+    QFETCH(QString, typed);
+    QFETCH(int, action);
+    QFETCH(QString, chosen);
     QFETCH(QTime, dueAt);
     Fixture f;
-    f.main->db.FileName = "/tmp/alarm.wav";
-    f.arm(hour, minute, second, pm);
-    QCOMPARE(f.dialogs.errors, QStringList());
+    f.main->db.FileName = File;
+    f.arm("6", "00", "00");
+    f.pick("Combo1", action);
+    f.main->db.FileName = chosen;
+    f.dialogs.errors.clear();
+    const QStringList parts = typed.split(QRegularExpression("[: ]"));
+    f.arm(parts[0], parts[1], parts[2], parts[3] == "PM");
+
+    const bool refused = dueAt == QTime(6, 0);
+    const QString status = "Alarm 1 Set For " + (refused ? "6:00:00 AM" : typed);
+    QCOMPARE(f.dialogs.errors.size(), int(refused || chosen.isEmpty()));
     QCOMPARE(f.text("statuslbl"), status);
     QCOMPARE(f.table.slot(1).almStatus, status);
-    QCOMPARE(f.table.slot(1).almFile, QString("/tmp/alarm.wav"));
-    QCOMPARE(f.table.scanOn, qint16(1));
-
+    QTEST(f.table.slot(1).almFile, "file");
+    // A sound is made ready two seconds ahead, once.
+    const QString file = f.table.slot(1).almFile;
+    const QStringList prepared{file.isEmpty() ? MediaPlayer::AlarmTone : file};
     QSignalSpy due(f.main.data(), &mainfrm::alarmDue);
-    f.tickAt(dueAt.addSecs(-1));
-    f.tickAt(dueAt);
-    f.tickAt(dueAt.addSecs(1));
+    for (int secs : {-3, -2, -1, 0, 1})
+        f.tickAt(dueAt.addSecs(secs));
+    QCOMPARE(f.sound.prepared, action == PlaySound ? prepared : QStringList());
     QCOMPARE(due.count(), 1);
-    QCOMPARE(due.first().at(0).toInt(), 1);
     QCOMPARE(f.table.firedAlm, qint16(1));
+    QCOMPARE(f.text("today"), dueAt.addSecs(1).toString("HH:mm:ss"));
 }
 
-void tst_mainfrm::refusedActivateStoresNothing_data()
-{
-    QTest::addColumn<QString>("hour");
-    QTest::addColumn<QString>("minute");
-    QTest::addColumn<QString>("second");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("empty minute") << "8" << "" << "00" << "Minute must be in between 00 and 59";
-    QTest::newRow("hour 0") << "0" << "15" << "00" << "Hour must be in between 1 and 12";
-    QTest::newRow("negative second") << "8" << "15" << "-1" << "Seconds cannot be more than 59";
-}
-
-void tst_mainfrm::refusedActivateStoresNothing()
-{
-    QFETCH(QString, hour);
-    QFETCH(QString, minute);
-    QFETCH(QString, second);
-    QFETCH(QString, error);
-    Fixture f;
-    f.main->db.FileName = "/tmp/alarm.wav";
-    f.arm("7", "30", "00");
-    const AlarmSlot before = f.table.slot(1);
-    const QString status = f.text("statuslbl");
-
-    f.arm(hour, minute, second);
-    QCOMPARE(f.dialogs.errors, QStringList{error});
-    QCOMPARE(f.table.slot(1).almHour, before.almHour);
-    QCOMPARE(f.table.slot(1).almMin, before.almMin);
-    QCOMPARE(f.table.slot(1).almSec, before.almSec);
-    QCOMPARE(f.table.slot(1).almStatus, before.almStatus);
-    QCOMPARE(f.text("statuslbl"), status);
-
-    Fixture fresh;
-    fresh.arm(hour, minute, second);
-    QCOMPARE(fresh.table.scanOn, qint16(0));
-    QVERIFY(!fresh.table.slot(1).isSet());
-    QCOMPARE(fresh.text("statuslbl"), QString("Wakemere v2.0 - Pellory Inc"));
-}
-
-void tst_mainfrm::missingFileStillArms()
+void tst_mainfrm::pickingAndDeactivatingSlots()
 {
     Fixture f;
-    f.arm("7", "30", "00");
-    QCOMPARE(f.dialogs.errors, QStringList{"A File Was Not Chosen"});
-    QCOMPARE(f.text("statuslbl"), QString("Alarm 1 Set For 7:30:00 AM"));
-    QVERIFY(f.table.slot(1).isSet());
-    QCOMPARE(f.table.scanOn, qint16(1));
-}
-
-void tst_mainfrm::actionWithoutFileKeepsNone()
-{
-    Fixture f;
-    f.main->db.FileName = "/tmp/alarm.wav";
-    f.table.slot(1).almAction = DisplayMessage;
-    f.table.slot(1).almFile = AlarmTable::NoFile;
-    f.arm("7", "30", "00");
-    QCOMPARE(f.dialogs.errors, QStringList());
-    QCOMPARE(f.table.slot(1).almFile, AlarmTable::NoFile);
-}
-
-void tst_mainfrm::pickingSlots()
-{
-    Fixture f;
-    f.main->db.FileName = "/tmp/alarm.wav";
+    const QString prompt = f.text("Combo1");
+    QVERIFY(!prompt.isEmpty());
+    f.main->db.FileName = File;
     f.arm("12", "05", "00", true);   // noon: its offset is 0, yet PM
 
+    // Typing is checked as it goes: a 13th hour is refused and leaves the box empty.
+    f.type("hourtb", "13");
+    QCOMPARE(f.text("hourtb"), QString());
+    QCOMPARE(f.dialogs.errors.size(), 1);
     f.type("hourtb", "9");
-    f.pickSlot(2);
-    QCOMPARE(f.table.curAlm, qint16(2));
+    f.pick("Combo2", 1);
     QCOMPARE(f.text("statuslbl"), QString("Alarm 2 Not Set"));
-    QCOMPARE(f.text("hourtb"), QString());
-    QCOMPARE(f.text("min"), QString());
-    QCOMPARE(f.text("secs"), QString("00"));
-    QCOMPARE(f.text("Text1"), QString());
-    QCOMPARE(f.text("Combo1"), QString("CHOOSE OPTION"));
-    QCOMPARE(f.table.slot(2).almAction, qint16(PlaySound));
+    QCOMPARE(f.text("hourtb") + f.text("min") + f.text("secs") + f.text("Text1"), "00");
+    QCOMPARE(f.text("Combo1"), prompt);
 
-    f.pickSlot(1);
-    QCOMPARE(f.text("statuslbl"), QString("Alarm 1 Set For 12:05:00 PM"));
-    QCOMPARE(f.text("hourtb"), QString("12"));
-    QCOMPARE(f.text("min"), QString("5"));
-    QCOMPARE(f.text("secs"), QString("0"));
-    QCOMPARE(f.text("Text1"), QString("/tmp/alarm.wav"));
-    QCOMPARE(f.text("Combo1"), QString("Play Sound"));
-    QVERIFY(f.get<QRadioButton>("Option2")->isChecked());
-    QCOMPARE(f.table.ampm, QString("PM"));
-    QCOMPARE(f.dialogs.errors, QStringList());
-}
-
-void tst_mainfrm::deactivate()
-{
-    Fixture f;
-    f.main->db.FileName = "/tmp/alarm.wav";
-    f.pickSlot(3);
     f.arm("7", "30", "00");
-    f.get<QPushButton>("Command2")->click();
-    QCOMPARE(f.text("statuslbl"), QString("Alarm 3 Deactivated"));
+    f.click(f.main, "Command2");
+    QCOMPARE(f.text("statuslbl"), QString("Alarm 2 Deactivated"));
     QCOMPARE(f.text("hourtb"), QString("7"));
-    QVERIFY(!f.table.slot(3).isSet());
-
-    QSignalSpy due(f.main.data(), &mainfrm::alarmDue);
-    for (const QTime &t : {QTime(7, 30), QTime(0, 0), QTime(12, 0)})
-        f.tickAt(t);
-    QCOMPARE(due.count(), 0);
-
-    f.pickSlot(1);
-    f.pickSlot(3);
-    QCOMPARE(f.text("statuslbl"), QString("Alarm 3 Deactivated"));
-    QCOMPARE(f.text("hourtb"), QString());
-}
-
-void tst_mainfrm::clockShowsTimeAndScans()
-{
-    Fixture f;
-    f.tickAt(QTime(7, 5, 9));
-    QCOMPARE(f.text("today"), QString("07:05:09"));
-    f.tickAt(QTime(19, 30, 0, 40));
-    QCOMPARE(f.text("today"), QString("19:30:00"));
-}
-
-void tst_mainfrm::clockNeverFiresBeforeActivate()
-{
-    Fixture f;
-    f.table.slot(1).almHour = 7;
-    f.table.slot(1).almMin = 30;
     QSignalSpy due(f.main.data(), &mainfrm::alarmDue);
     f.tickAt(QTime(7, 30));
     QCOMPARE(due.count(), 0);
-}
 
-void tst_mainfrm::soundSetUpJustBeforeItsAlarm_data()
-{
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("prepared");
-    QTest::newRow("sound file") << int(PlaySound) << "/tmp/alarm.wav"
-                                << QStringList{"/tmp/alarm.wav"};
-    QTest::newRow("no file: the tone") << int(PlaySound) << ""
-                                       << QStringList{MediaPlayer::AlarmTone};
-    QTest::newRow("message needs none") << int(DisplayMessage) << "/tmp/alarm.wav"
-                                        << QStringList{};
-}
+    f.pick("Combo2", 0);
+    QCOMPARE(f.text("statuslbl"), QString("Alarm 1 Set For 12:05:00 PM"));
+    QCOMPARE(f.text("hourtb") + ":" + f.text("min") + ":" + f.text("secs"), "12:5:0");
+    QCOMPARE(f.text("Text1") + " " + f.text("Combo1"), File + " Play Sound");
+    QVERIFY(child<QRadioButton>(f.main, "Option2")->isChecked());
+    QCOMPARE(f.table.ampm, QString("PM"));
 
-void tst_mainfrm::soundSetUpJustBeforeItsAlarm()
-{
-    QFETCH(int, action);
-    QFETCH(QString, file);
-    QFETCH(QStringList, prepared);
-    Fixture f;
-    f.main->db.FileName = file;
-    f.arm("7", "30", "00");
-    f.table.slot(1).almAction = qint16(action);
-    f.tickAt(QTime(7, 29, 57));
-    QVERIFY(f.sound.prepared.isEmpty());    // not at start-up, nor long before
-    f.tickAt(QTime(7, 29, 58));
-    QCOMPARE(f.sound.prepared, prepared);
+    f.pick("Combo2", 1);
+    QCOMPARE(f.text("statuslbl"), QString("Alarm 2 Deactivated"));
+    QCOMPARE(f.text("hourtb"), QString());
 }
 
 void tst_mainfrm::browseKeepsFileOnCancel()
 {
     Fixture f;
-    f.dialogs.nextFile = QString("/music/wake up.mp3");
-    f.get<QPushButton>("browse")->click();
-    QCOMPARE(f.text("Text1"), QString("/music/wake up.mp3"));
-    QCOMPARE(f.dialogs.fileRequests.last().title, QString("Open Sound File"));
-    QCOMPARE(f.dialogs.fileRequests.last().filters,
-             QStringList({"MP3 File (*.mp3)", "Sound Files (*.wav)"}));
+    f.dialogs.nextFile = File;
+    f.click(f.main, "browse");
+    QCOMPARE(f.text("Text1"), File);
+    QCOMPARE(f.dialogs.fileFilters, QStringList({"MP3 File (*.mp3)", "Sound Files (*.wav)"}));
 
     f.dialogs.nextFile.reset();
-    f.get<QPushButton>("browse")->click();
-    QCOMPARE(f.main->db.FileName, QString("/music/wake up.mp3"));
-    QCOMPARE(f.text("Text1"), QString("/music/wake up.mp3"));
+    f.click(f.main, "browse");
+    QCOMPARE(f.main->db.FileName, File);
+    QCOMPARE(f.text("Text1"), File);
 }
 
 void tst_mainfrm::shortcutsWorkInTextBoxes_data()
@@ -347,13 +158,17 @@ void tst_mainfrm::shortcutsWorkInTextBoxes_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("active");
+    const QKeySequence cut(Qt::CTRL | Qt::Key_X);
     QTest::newRow("Ctrl+V in the hour box") << "hourtb" << "mnuVol"
-                                            << QKeySequence(Qt::CTRL | Qt::Key_V);
-    QTest::newRow("Ctrl+M in the file box") << "Text1" << "mnuMessage"
-                                            << QKeySequence(Qt::CTRL | Qt::Key_M);
-    QTest::newRow("F1 in the minute box") << "min" << "mnuHelpAbout" << QKeySequence(Qt::Key_F1);
-    QTest::newRow("Ctrl+X in the file box") << "Text1" << "mnuFileExit"
-                                            << QKeySequence(Qt::CTRL | Qt::Key_X);
+                                            << QKeySequence(Qt::CTRL | Qt::Key_V) << true;
+    QTest::newRow("F1 in the minute box") << "min" << "mnuHelpAbout" << QKeySequence(Qt::Key_F1)
+                                          << true;
+    QTest::newRow("Ctrl+M in the alarm list") << "Combo2" << "mnuMessage"
+                                              << QKeySequence(Qt::CTRL | Qt::Key_M) << true;
+    QTest::newRow("Ctrl+X in the file box") << "Text1" << "mnuFileExit" << cut << true;
+    // No shortcut takes the keys: the box has them for itself.
+    QTest::newRow("Ctrl+X, window inactive: cuts") << "Text1" << "mnuFileExit" << cut << false;
 }
 
 void tst_mainfrm::shortcutsWorkInTextBoxes()
@@ -361,17 +176,23 @@ void tst_mainfrm::shortcutsWorkInTextBoxes()
     QFETCH(QString, box);
     QFETCH(QString, action);
     QFETCH(QKeySequence, keys);
+    QFETCH(bool, active);
     Fixture f;
-    f.main->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.main));
-    auto *edit = f.get<QLineEdit>(box.toLatin1());
+    if (active) {
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.main));
+    }
+    auto *edit = box == "Combo2" ? child<QComboBox>(f.main, "Combo2")->lineEdit()
+                                 : child<QLineEdit>(f.main, box.toLatin1());
     edit->setText("12");
+    edit->selectAll();
     edit->setFocus();
     QSignalSpy triggered(f.main->findChild<QAction *>(action), &QAction::triggered);
     QTest::keySequence(edit, keys);
-    QCOMPARE(triggered.count(), 1);
-    if (f.main)
-        QCOMPARE(edit->text(), QString("12"));
+    QCOMPARE(triggered.count(), int(active));
+    QCOMPARE(edit->text(), QString(active ? "12" : ""));
+    // The menu's window opened, or the main window closed.
+    QCOMPARE(f.windows().size(), 1 + int(active && action != "mnuFileExit"));
 }
 
 QTEST_MAIN(tst_mainfrm)

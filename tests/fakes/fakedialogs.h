@@ -3,7 +3,6 @@
 #include "userdialogs.h"
 
 #include <QDialog>
-#include <QList>
 #include <QTimer>
 
 #include <functional>
@@ -13,13 +12,7 @@ struct FakeDialogs final : UserDialogs
 {
     QStringList errors;
     std::optional<QString> nextFile;   // what the file dialog returns; nothing = cancelled
-    struct FileRequest
-    {
-        QString title;
-        QStringList filters;
-        QString start;
-    };
-    QList<FileRequest> fileRequests;
+    QStringList fileFilters;           // those the last file dialog offered
     /// When set, each box is a real modal dialog of its parent, on the stack as the real ones
     /// are, and this runs inside its event loop: what a user does while a box is open.
     std::function<void()> whileOpen;
@@ -29,10 +22,10 @@ struct FakeDialogs final : UserDialogs
         errors << text;
         runModal(parent);
     }
-    std::optional<QString> chooseFile(QWidget *parent, const QString &title,
-                                      const QStringList &filters, const QString &start) override
+    std::optional<QString> chooseFile(QWidget *parent, const QString &,
+                                      const QStringList &filters, const QString &) override
     {
-        fileRequests.append({title, filters, start});
+        fileFilters = filters;
         runModal(parent);
         return nextFile;
     }

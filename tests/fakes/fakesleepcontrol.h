@@ -10,7 +10,6 @@ struct FakeSleepControl final : SleepControl
     QString problem;
     bool armed = false;
     bool stayAwake = false;
-    bool finished = false;
 
     void setWakeAt(const QDateTime &at) override
     {
@@ -21,9 +20,5 @@ struct FakeSleepControl final : SleepControl
     QString wakeProblem() const override { return problem; }
     void setArmed(bool on) override { armed = on; }
     void setStayAwake(bool on) override { stayAwake = on; }
-    void finish() override
-    {
-        wakeAt = {};
-        finished = true;
-    }
+    void finish() override { wakeAt = {}; }
 };

@@ -2,7 +2,6 @@
 
 #include "trayicon.h"
 
-#include <QIcon>
 #include <QList>
 
 class QMenu;
@@ -13,11 +12,6 @@ struct FakeTrayIcon final : TrayIcon
 {
     bool available = true;
     bool visible = false;   // asked to be shown and not hidden since
-    QIcon picture;
-    QString tip;
-    QMenu *menu = nullptr;
-    int shows = 0;
-    int hides = 0;
     struct PopUp
     {
         QMenu *menu;
@@ -27,19 +21,8 @@ struct FakeTrayIcon final : TrayIcon
 
     bool isAvailable() const override { return available; }
     bool isShown() const override { return visible && available; }
-    void show(const QIcon &p, const QString &t, QMenu *m) override
-    {
-        ++shows;
-        visible = true;
-        picture = p;
-        tip = t;
-        menu = m;
-    }
-    void hide() override
-    {
-        ++hides;
-        visible = false;
-    }
+    void show(const QIcon &, const QString &, QMenu *) override { visible = true; }
+    void hide() override { visible = false; }
     void popUp(QMenu *m, const QPoint &pos) override { popUps.append({m, pos}); }
 
     void send(TrayIconEvent::Kind kind, Qt::MouseButton button, QPoint pos = {},
