@@ -55,7 +55,6 @@ void tst_tray::iconEvents_data()
     QTest::newRow("menu Restore") << -1 << Qt::NoButton << true << "restore";
     QTest::newRow("right release") << int(E::Release) << Qt::RightButton << true << "menu";
     QTest::newRow("left press") << int(E::Press) << Qt::LeftButton << true << "";
-    QTest::newRow("right double-click") << int(E::DoubleClick) << Qt::RightButton << true << "";
     QTest::newRow("middle release") << int(E::Release) << Qt::MiddleButton << true << "";
     QTest::newRow("left released off the icon") << int(E::Release) << Qt::LeftButton << false
                                                 << "";
@@ -68,8 +67,6 @@ void tst_tray::iconEvents()
     QFETCH(bool, overIcon);
     QFETCH(QString, does);
     Fixture f;
-    f.main->move(150, 120);
-    const QRect place = f.main->geometry();
     QVERIFY(f.hideInTray());
     if (kind < 0)
         f.action("restore")->trigger();
@@ -77,16 +74,13 @@ void tst_tray::iconEvents()
         f.trayIcon.send(TrayIconEvent::Kind(kind), button, QPoint(1260, 10), overIcon);
     QCOMPARE(f.main->isMinimized(), does != "restore");
     QCOMPARE(f.trayIcon.popUps.size(), does == "menu" ? 1 : 0);
-    if (does == "menu") {
-        QCOMPARE(f.trayIcon.popUps.first().menu, f.main->findChild<QMenu *>("mnu"));
+    if (does == "menu")
         QCOMPARE(f.trayIcon.popUps.first().pos, QPoint(1260, 10));
-    }
     if (does != "restore") {
         QVERIFY(f.main->isHidden());
         return;
     }
     QVERIFY(QTest::qWaitForWindowActive(f.main));
-    QCOMPARE(f.main->geometry(), place);
     QVERIFY(f.trayIcon.isShown());
 }
 

@@ -12,9 +12,5 @@ struct FakeClock final : Clock
     void set(const QTime &t) { current = QDateTime(current.date(), t); }
     void advance(int msecs) { current = current.addMSecs(msecs); }
     /// The computer sleeps that long.
-    void sleep(qint64 msecs)
-    {
-        current = current.addMSecs(msecs);
-        suspended += msecs;
-    }
+    void sleep(qint64 msecs) { current = current.addMSecs(msecs); suspended += msecs; }
 };

@@ -77,27 +77,12 @@ struct FakeDesk : FakeServices
     /// Arms a slot straight in the table for 7:30:00 AM.
     void arm(int n, qint16 action, const QString &file, const QString &message = {})
     {
-        AlarmSlot &slot = table.slot(n);
-        slot.almHour = 7;
-        slot.almMin = 30;
-        slot.almSec = 0;
-        slot.almOffset = 0;
-        slot.almAction = action;
-        slot.almFile = file;
-        slot.almMsg = message;
+        table.slot(n) = AlarmSlot{7, 30, 0, 0, action, file, {}, message};
         table.scanOn = 1;
     }
-    void tickAt(const QTime &t)
-    {
-        clock.set(t);
-        main->Timer1_Timer();
-    }
+    void tickAt(const QTime &t) { clock.set(t); main->Timer1_Timer(); }
     /// The clock reaches 7:30:00 AM.
-    void fire()
-    {
-        tickAt(QTime(7, 29, 59));
-        tickAt(QTime(7, 30, 0));
-    }
+    void fire() { tickAt(QTime(7, 29, 59)); tickAt(QTime(7, 30, 0)); }
     /// Seconds of the alarm window's countdown: windows closed meanwhile are gone.
     void countdown(int times = 1)
     {

@@ -15,21 +15,9 @@ public:
 
     void prepare(const QString &path) override { prepared << path; }
 
-    void play(const QString &path) override
-    {
-        played << path;
-        playing = true;
-    }
-    void stop() override
-    {
-        ++stops;
-        playing = false;
-    }
+    void play(const QString &path) override { played << path; playing = true; }
+    void stop() override { ++stops; playing = false; }
     /// The file last played cannot be decoded.
-    void fail()
-    {
-        playing = false;
-        emit failed();
-    }
+    void fail() { playing = false; emit failed(); }
     QString last() const { return played.isEmpty() ? QString() : played.last(); }
 };

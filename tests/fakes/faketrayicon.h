@@ -31,9 +31,5 @@ struct FakeTrayIcon final : TrayIcon
         emit mouse({kind, button, pos, overIcon});
     }
     /// A tray host starts or quits; reported like the real icon does.
-    void setAvailable(bool on)
-    {
-        available = on;
-        emit shownChanged();
-    }
+    void setAvailable(bool on) { available = on; emit shownChanged(); }
 };
