@@ -192,7 +192,7 @@ void tst_AlarmWindows::snooze()
     if (meanwhile == "reloaded")
         desk.alarm()->Form_Load();
     const bool refused = minutes == "2.5";
-    QCOMPARE(desk.forms.snoozeFormIfLoaded() == dialog, refused);
+    QCOMPARE(desk.forms.snoozeFormIfLoaded() != nullptr, refused);
     QCOMPARE(desk.dialogs.errors.size(), int(refused));
     QCOMPARE(desk.sound.playing, then == "ringing");
     QCOMPARE(desk.snoozeOn(), then == "ringing");
