@@ -1,84 +1,47 @@
-#include "realdesk.h"
+#include "desktop.h"
+#include "desktopopener.h"
+#include "desktopurlopener.h"
+#include "logindpowercontrol.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QDir>
-#include <QDialogButtonBox>
-#include <QFile>
-#include <QJsonDocument>
 #include <QListWidget>
-#include <QProcess>
-#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QUrl>
 
-#include <fcntl.h>
 #include <unistd.h>
 
-// Program and document alarms through the real opening backend, and shutdown and restart
-// requests through the real logind backend, on the virtual test desktop of
-// scripts/testdesk --x --logind --xdg: documents and programs at its recording handlers, power
-// requests at its fake logind. The sound is it_sound's.
+// The real opening, link and power backends on the virtual test desktop of
+// scripts/testdesk --x --xdg --system-bus: documents, programs and links at its recording
+// handlers, a portal of the test's own, and python3-dbusmock's logind.
 
-namespace {
-
-QString contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-/// The argument lists the test desktop's document handler received.
-QList<QStringList> documentCalls()
-{
-    QList<QStringList> calls;
-    const QString log = qEnvironmentVariable("TESTDESK_RECORD_DIR") + "/document.log";
-    for (const QString &line : contentsOf(log).split('\n', Qt::SkipEmptyParts))
-        calls << QJsonDocument::fromJson(line.toUtf8()).toVariant().toStringList();
-    return calls;
-}
-
-/// The power requests in the test desktop's logind log, whose lines read "<time> PowerOff True".
-QStringList logindCalls()
-{
-    QStringList calls;
-    const QString log = contentsOf(qEnvironmentVariable("TESTDESK_LOGIND_LOG"));
-    for (const QString &line : log.split('\n')) {
-        if (line.contains(QLatin1String(" PowerOff ")) || line.contains(QLatin1String(" Reboot ")))
-            calls << line.section(' ', 1);
-    }
-    return calls;
-}
-
-/// Bytes of no known type: no application is associated with them.
-QByteArray unknownBytes()
-{
-    QByteArray bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes += char(i);
-    return bytes;
-}
-
-} // namespace
-
-/// A stand-in for the desktop portal's OpenURI: records the file and options of OpenFile.
-class FakePortal : public QObject
+/// Stands in for the desktop portal's OpenURI: records OpenFile, and opens the file, refuses,
+/// or never answers.
+class FakePortal : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.OpenURI")
 public:
+    enum Answer { Opens, Refuses, Silent } answer = Opens;
     QStringList files;
-    QList<QVariantMap> options;
+    QVariantMap options;
 
 public slots:
     QDBusObjectPath OpenFile(const QString &, const QDBusUnixFileDescriptor &fd,
                              const QVariantMap &opts)
     {
         files << QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd.fileDescriptor()));
-        options << opts;
+        options = opts;
+        if (answer == Refuses)
+            sendErrorReply(QDBusError::Failed, QStringLiteral("broken"));
+        else if (answer == Silent)
+            setDelayedReply(true);
         return QDBusObjectPath("/org/freedesktop/portal/desktop/request/1_1/t");
     }
 };
@@ -88,184 +51,170 @@ class it_actions : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanup();
-    void documentReachesItsApplication_data();
-    void documentReachesItsApplication();
-    void programRunsWithoutArguments();
-    void unassociatedFileOpensTheChooser();
-    void portalChoosesWhereItRuns();
+    void handlerGetsTheTarget_data();
+    void handlerGetsTheTarget();
+    void openWith_data();
+    void openWith();
     void powerRequests_data();
     void powerRequests();
 
 private:
-    QString makeFile(const QString &name, const QByteArray &content);
-
     QTemporaryDir m_dir;
 };
 
 void it_actions::initTestCase()
 {
-    for (const char *variable : {"TESTDESK_RECORD_DIR", "TESTDESK_LOGIND_LOG"})
-        QVERIFY2(qEnvironmentVariableIsSet(variable),
-                 "run inside scripts/testdesk --x --logind --xdg");
-    QVERIFY(m_dir.isValid());
-
     // An application that shows in choosers (the test desktop's own handlers do not), written
     // before the desktop's application list is first read.
-    const QString applications =
-        qEnvironmentVariable("XDG_DATA_HOME") + QLatin1String("/applications");
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
     QVERIFY(QDir().mkpath(applications));
-    QFile viewer(applications + QLatin1String("/wakemere-test-viewer.desktop"));
-    QVERIFY(viewer.open(QIODevice::WriteOnly));
-    viewer.write("[Desktop Entry]\nType=Application\nName=Test viewer\nExec="
-                 + qgetenv("TESTDESK_DIR") + "/bin/testdesk-document %f\n");
+    writeFile(applications + "/wakemere-test-viewer.desktop",
+              "[Desktop Entry]\nType=Application\nName=Test viewer\nExec="
+                  + qgetenv("TESTDESK_DIR") + "/bin/testdesk-document %f\n");
 }
 
-void it_actions::cleanup()
+void it_actions::handlerGetsTheTarget_data()
 {
-    while (QWidget *chooser = openWithDialog())
-        delete chooser;
-}
-
-QString it_actions::makeFile(const QString &name, const QByteArray &content)
-{
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-void it_actions::documentReachesItsApplication_data()
-{
+    QTest::addColumn<QString>("handler");
     QTest::addColumn<QString>("name");
-    QTest::newRow("blanks") << "my notes for today.txt";
-    QTest::newRow("quotes") << "it's \"quoted\".txt";
-    QTest::newRow("shell characters") << "$HOME; rm -rf x & `id` | y.txt";
-    QTest::newRow("newline") << "two\nlines.txt";
-    QTest::newRow("leading dash") << "-rf.txt";
-    QTest::newRow("backslash escapes") << "tab\\tand\\nnewline.txt";
-    QTest::newRow("non-ASCII") << QString::fromUtf8("r\u00e9veil \u23f0.txt");
+    QTest::newRow("document, blanks and shell characters")
+        << "document" << "$HOME; rm -rf x & `id` | it's \"y\".txt";
+    QTest::newRow("document, newline and backslash escapes")
+        << "document" << "two\nlines, tab\\t.txt";
+    QTest::newRow("document, leading dash and non-ASCII")
+        << "document" << QString::fromUtf8("-r\u00e9veil \u23f0.txt");
+    QTest::newRow("program, without arguments") << "program" << "-back up; $now 'daily'";
+    QTest::newRow("mail link") << "mailto" << "mailto:wakemere@example.com";
 }
 
-void it_actions::documentReachesItsApplication()
+// The handler gets the target as it is, and none of our descriptors.
+void it_actions::handlerGetsTheTarget()
 {
+    QFETCH(QString, handler);
     QFETCH(QString, name);
-    const QString path = makeFile(name, "Take the bread out.\n");
-    RealDesk desk;
-    const int before = documentCalls().size();
-    desk.fire(OpenFile, path);
-    QTRY_COMPARE_WITH_TIMEOUT(documentCalls().size(), before + 1, 10000);
-    QCOMPARE(documentCalls().last(), QStringList{path});
-    QVERIFY(!openWithDialog());
+    // Ours without close-on-exec, as the sound server's are.
+    const int ours = 200;
+    QCOMPARE(::dup2(STDERR_FILENO, ours), ours);
+    const auto closeOurs = qScopeGuard([] { ::close(ours); });
+    const QString path = m_dir.filePath(name);
+    QStringList expected{path};
+    if (handler == "mailto") {
+        DesktopUrlOpener().openUrl(QUrl(name));
+        expected = {name};
+    } else if (handler == "program") {
+        // A copy of the recording handler: it records under the name it was started by.
+        QVERIFY(QFile::copy(qEnvironmentVariable("TESTDESK_DIR") + "/bin/testdesk-document", path));
+        QVERIFY(DesktopOpener().runProgram(path));
+        handler = name;
+        expected = {};
+    } else {
+        writeFile(path, "Take the bread out.\n");
+        QCOMPARE(DesktopOpener().openDocument(path), Opener::Result::Started);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(lastCall(handler), expected, 10000);
+    const QString fds = handlerRecords(handler, "fds").join(' ');
+    QVERIFY2(!fds.split(' ').contains(QString::number(ours)), qPrintable(fds));
 }
 
-void it_actions::programRunsWithoutArguments()
+void it_actions::openWith_data()
 {
-    const QString record = m_dir.filePath(QStringLiteral("program.log"));
-    const QString fds = m_dir.filePath(QStringLiteral("program.fds"));
-    const QByteArray script = "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$0\" >> '"
-                              + record.toUtf8() + "'\nexec ls /proc/self/fd > '" + fds.toUtf8()
-                              + "'\n";
-    const QString path = makeFile(QStringLiteral("-back up; $now 'daily'"), script);
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    // One of ours that would be inherited if the program got more than its standard three.
-    const int ours = ::open("/dev/null", O_RDONLY);
-    QVERIFY(ours > STDERR_FILENO);
-    RealDesk desk;
-    desk.fire(RunProgram, path);
-    QTRY_COMPARE_WITH_TIMEOUT(contentsOf(record), QStringLiteral("0|%1\n").arg(path), 10000);
-    QVERIFY(!documentCalls().contains(QStringList{path}));
-    ::close(ours);
-    // Standard input, output and error, and the folder ls reads.
-    QTRY_COMPARE(contentsOf(fds), QStringLiteral("0\n1\n2\n3\n"));
+    QTest::addColumn<int>("portal");   // -1: none runs
+    QTest::addColumn<bool>("chooser");
+    QTest::newRow("no portal: our own chooser") << -1 << true;
+    QTest::newRow("the portal asks the user") << int(FakePortal::Opens) << false;
+    QTest::newRow("the portal refuses") << int(FakePortal::Refuses) << true;
+    QTest::newRow("the portal never answers, then goes") << int(FakePortal::Silent) << true;
 }
 
-void it_actions::unassociatedFileOpensTheChooser()
+void it_actions::openWith()
 {
-    QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(
-        QStringLiteral("org.freedesktop.portal.Desktop")));
-    const QString path = makeFile(QStringLiteral("raw data; $1.bin"), unknownBytes());
-    RealDesk desk;
-    const int before = documentCalls().size();
-    desk.fire(OpenFile, path);
-    QTRY_VERIFY(openWithDialog());
-    QCOMPARE(documentCalls().size(), before);
+    QFETCH(int, portal);
+    QFETCH(bool, chooser);
+    FakePortal fake;
+    fake.answer = FakePortal::Answer(portal);
+    if (portal >= 0) {
+        // A connection of its own, so that the portal can go away while the test stays.
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "portal");
+        QVERIFY(bus.registerObject("/org/freedesktop/portal/desktop", &fake,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.portal.Desktop"));
+    }
+    // Bytes of no known type: no application is associated with them.
+    const QString path = writeFile(m_dir.filePath(QTest::currentDataTag() + QString(" $1.bin")),
+                                   QByteArray("\x00\x01\xfe\xff", 4));
+    QVERIFY(staysResponsive([&path] { DesktopOpener().openWith(path); }, 1000));
+    if (portal >= 0) {
+        QCOMPARE(fake.files, QStringList{path});
+        QCOMPARE(fake.options.value("ask"), QVariant(true));
+    }
+    QCOMPARE(bool(openWithDialog()), chooser && portal != FakePortal::Silent);
 
-    QWidget *chooser = openWithDialog();
-    auto *apps = chooser->findChild<QListWidget *>("apps");
+    // A portal that goes away without an answer has refused.
+    QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+    QTRY_COMPARE(bool(openWithDialog()), chooser);
+    if (!chooser)
+        return;
+    auto *apps = openWithDialog()->findChild<QListWidget *>("apps");
     const QList<QListWidgetItem *> viewer = apps->findItems("Test viewer", Qt::MatchExactly);
     QCOMPARE(viewer.size(), 1);
     apps->setCurrentItem(viewer.first());
-    chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->click();
-    QTRY_COMPARE_WITH_TIMEOUT(documentCalls().size(), before + 1, 10000);
-    QCOMPARE(documentCalls().last(), QStringList{path});
+    emit apps->itemActivated(viewer.first());
+    QTRY_COMPARE_WITH_TIMEOUT(lastCall("document"), QStringList{path}, 10000);
     QTRY_VERIFY(!openWithDialog());
-}
-
-void it_actions::portalChoosesWhereItRuns()
-{
-    QDBusConnection portalBus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("portal"));
-    FakePortal portal;
-    QVERIFY(portalBus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
-                                     QDBusConnection::ExportAllSlots));
-    QVERIFY(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
-
-    const QString path = makeFile(QStringLiteral("more data \"x\".bin"), unknownBytes());
-    RealDesk desk;
-    desk.fire(OpenFile, path);
-    QTRY_COMPARE(portal.files, QStringList{path});
-    QCOMPARE(portal.options.first().value(QStringLiteral("ask")), QVariant(true));
-    QVERIFY(!openWithDialog());
-
-    portalBus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
 }
 
 void it_actions::powerRequests_data()
 {
-    QTest::addColumn<QString>("request");
-    QTest::addColumn<QString>("call");
-    QTest::newRow("shutdown") << "--power-off" << "PowerOff True";
-    QTest::newRow("restart") << "--reboot" << "Reboot True";
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("logind");
+    QTest::addColumn<PowerControl::Answer>("answer");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("shutdown") << "PowerOff" << "accepts" << PowerControl::Accepted << "";
+    QTest::newRow("restart, refused as polkit does")
+        << "Reboot" << "refuses" << PowerControl::Refused << "Access denied";
+    QTest::newRow("no logind")
+        << "PowerOff" << "absent" << PowerControl::Refused
+        << "The system's power service (systemd-logind) cannot be reached.";
 }
 
-// In a process of its own that asks and leaves its event loop at once, as the end of a
-// shutdown or restart countdown does, then waits for the answer as main() does: the request
-// must still reach logind.
+// Asked and waited for at once, as at the end of the program: the request reaches logind
+// before the program would be gone, and the answer is logind's.
 void it_actions::powerRequests()
 {
-    QFETCH(QString, request);
-    const int before = logindCalls().size();
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {request});
-    QVERIFY(child.waitForFinished(10000));
-    QCOMPARE(child.exitCode(), 0);
-    QTRY_COMPARE(logindCalls().size(), before + 1);
-    QTEST(logindCalls().last(), "call");
-}
-
-int main(int argc, char *argv[])
-{
-    const QByteArray request = argc == 2 ? argv[1] : "";
-    if (request == "--power-off" || request == "--reboot") {
-        QCoreApplication app(argc, argv);
-        LogindPowerControl power;
-        QTimer::singleShot(0, &app, [&power, request] {
-            if (request == "--power-off")
-                power.powerOff();
-            else
-                power.reboot();
-            QCoreApplication::exit(0);
-        });
-        const int status = app.exec();
-        power.waitForAnswer();
-        return status;
+    QFETCH(QString, method);
+    QFETCH(QString, logind);
+    const QString name = QStringLiteral("org.freedesktop.login1");
+    const QString log = m_dir.filePath(QStringLiteral("logind.log"));
+    const auto running = [&name] {
+        return QDBusConnection::systemBus().interface()->isServiceRegistered(name).value();
+    };
+    QTRY_VERIFY(!running());   // the last row's has gone
+    QProcess mock;
+    if (logind != "absent") {
+        mock.start("/usr/bin/python3", {"-m", "dbusmock", "--system", "-t", "logind", "-l", log});
+        QTRY_VERIFY_WITH_TIMEOUT(running(), 10000);
     }
-    QApplication app(argc, argv);
-    it_actions test;
-    return QTest::qExec(&test, argc, argv);
+    if (logind == "refuses") {
+        QDBusMessage refuse = QDBusMessage::createMethodCall(
+            name, "/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod");
+        refuse << "org.freedesktop.login1.Manager" << method << "b" << ""
+               << "raise dbus.exceptions.DBusException('Access denied', "
+                  "name='org.freedesktop.DBus.Error.AccessDenied')";
+        QCOMPARE(QDBusConnection::systemBus().call(refuse).type(), QDBusMessage::ReplyMessage);
+    }
+    LogindPowerControl power;
+    QSignalSpy answered(&power, &PowerControl::answered);
+    method == "PowerOff" ? power.powerOff() : power.reboot();
+    power.waitForAnswer();
+    if (logind == "accepts") {
+        QFile calls(log);
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        QVERIFY(calls.readAll().contains(method.toUtf8() + " True"));
+    }
+    QTRY_COMPARE(answered.count(), 1);
+    QTEST(answered.first().at(0).value<PowerControl::Answer>(), "answer");
+    QTEST(answered.first().at(1).toString(), "reason");
 }
 
+QTEST_MAIN(it_actions)
 #include "it_actions.moc"
