@@ -1,13 +1,7 @@
 #pragma once
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QJsonDocument>
-#include <QProcess>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <cmath>
 
@@ -21,22 +15,20 @@ constexpr double Silent = 0.002;
 constexpr int Onset = 400;          // from play or stop to the sink, with room to spare
 constexpr qint64 FrozenMs = 10000;  // a call that takes this long has frozen the program
 
-/// 16-bit samples of one channel, or the first channel of interleaved ones.
+/// What the sink got: 16-bit mono samples, 22,050 a second.
 struct Samples
 {
     QByteArray bytes;
-    int channels = 1;
-    int rate = 22050;
 
     /// How strongly a frequency sounds (Goertzel): the amplitude of its sine, 0 to 1.
     double level(double frequency) const
     {
         const auto *sample = reinterpret_cast<const qint16 *>(bytes.constData());
-        const qsizetype count = bytes.size() / (2 * channels);
-        const double k = 2 * std::cos(2 * M_PI * frequency / rate);
+        const qsizetype count = bytes.size() / 2;
+        const double k = 2 * std::cos(2 * M_PI * frequency / 22050);
         double s1 = 0, s2 = 0;
         for (qsizetype i = 0; i < count; ++i) {
-            const double s0 = sample[i * channels] / 32768.0 + k * s1 - s2;
+            const double s0 = sample[i] / 32768.0 + k * s1 - s2;
             s2 = s1;
             s1 = s0;
         }
@@ -95,11 +87,11 @@ inline QString writeFile(const QString &path, const QByteArray &content)
     return path;
 }
 
-/// Writes a file of a steady tone at half volume, WAV or MP3 by its name, with sox.
-inline QString makeTone(const QString &path, double seconds, double frequency = FileTone)
+/// Writes a file of the file tone at half volume, WAV or MP3 by its name, with sox.
+inline QString makeTone(const QString &path, double seconds)
 {
     if (QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", path, "synth",
-                                  QString::number(seconds), "sine", QString::number(frequency),
+                                  QString::number(seconds), "sine", QString::number(FileTone),
                                   "vol", "0.5"}) != 0)
         qFatal("sox could not make %s", qPrintable(path));
     return path;
@@ -123,23 +115,27 @@ bool staysResponsive(Call call, int msecs = 500)
     return beats >= msecs / 200;
 }
 
+inline QString contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
 /// What a recording handler of the test desktop got: its arguments ("log") or descriptors
 /// ("fds"), one line per call.
 inline QStringList handlerRecords(const QString &handler, const char *kind = "log")
 {
-    QFile file(qEnvironmentVariable("TESTDESK_RECORD_DIR") + '/' + handler + '.' + kind);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QString folder = qEnvironmentVariable("TESTDESK_RECORD_DIR");
+    return contentsOf(folder + '/' + handler + '.' + kind).split('\n', Qt::SkipEmptyParts);
 }
 
 /// The arguments of a handler's last call.
 inline QStringList lastCall(const QString &handler)
 {
     const QStringList records = handlerRecords(handler);
-    return records.isEmpty() ? QStringList{"(none)"}
-                             : QJsonDocument::fromJson(records.last().toUtf8())
-                                   .toVariant().toStringList();
+    if (records.isEmpty())
+        return {"(none)"};
+    return QJsonDocument::fromJson(records.last().toUtf8()).toVariant().toStringList();
 }
 
 /// The program's own "Open With" chooser, while it is shown.

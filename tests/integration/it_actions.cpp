@@ -2,24 +2,22 @@
 #include "desktopopener.h"
 #include "desktopurlopener.h"
 #include "logindpowercontrol.h"
+#include "qttrayicon.h"
+#include "systemdsleepcontrol.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusUnixFileDescriptor>
-#include <QDir>
-#include <QListWidget>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QUrl>
+#include <QtDBus>
 
+#include <csignal>
 #include <unistd.h>
 
-// The real opening, link and power backends on the virtual test desktop of
+// The real opening, link, power and tray backends on the virtual test desktop of
 // scripts/testdesk --x --xdg --system-bus: documents, programs and links at its recording
-// handlers, a portal of the test's own, and python3-dbusmock's logind.
+// handlers, a portal of the test's own, python3-dbusmock's logind, and no tray host. With the
+// faults of that desktop: each is missing, refuses, or stalls, and nothing freezes.
+
+// A descriptor of ours without close-on-exec, as the sound server's are: no program, document
+// or link handler we start may get it.
+constexpr int Ours = 200;
 
 /// Stands in for the desktop portal's OpenURI: records OpenFile, and opens the file, refuses,
 /// or never answers.
@@ -29,15 +27,14 @@ class FakePortal : public QObject, protected QDBusContext
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.OpenURI")
 public:
     enum Answer { Opens, Refuses, Silent } answer = Opens;
-    QStringList files;
-    QVariantMap options;
+    QStringList requests;   // the file, and whether the user is asked
 
 public slots:
     QDBusObjectPath OpenFile(const QString &, const QDBusUnixFileDescriptor &fd,
                              const QVariantMap &opts)
     {
-        files << QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd.fileDescriptor()));
-        options = opts;
+        requests << QFile::symLinkTarget("/proc/self/fd/" + QString::number(fd.fileDescriptor()))
+                        + " ask=" + opts.value("ask").toString();
         if (answer == Refuses)
             sendErrorReply(QDBusError::Failed, QStringLiteral("broken"));
         else if (answer == Silent)
@@ -57,6 +54,9 @@ private slots:
     void openWith();
     void powerRequests_data();
     void powerRequests();
+    void noTrayHost();
+    void noMailProgram();
+    void stalledSessionBus();
 
 private:
     QTemporaryDir m_dir;
@@ -64,6 +64,7 @@ private:
 
 void it_actions::initTestCase()
 {
+    QCOMPARE(::dup2(STDERR_FILENO, Ours), Ours);
     // An application that shows in choosers (the test desktop's own handlers do not), written
     // before the desktop's application list is first read.
     const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
@@ -77,13 +78,10 @@ void it_actions::handlerGetsTheTarget_data()
 {
     QTest::addColumn<QString>("handler");
     QTest::addColumn<QString>("name");
-    QTest::newRow("document, blanks and shell characters")
-        << "document" << "$HOME; rm -rf x & `id` | it's \"y\".txt";
-    QTest::newRow("document, newline and backslash escapes")
-        << "document" << "two\nlines, tab\\t.txt";
-    QTest::newRow("document, leading dash and non-ASCII")
-        << "document" << QString::fromUtf8("-r\u00e9veil \u23f0.txt");
-    QTest::newRow("program, without arguments") << "program" << "-back up; $now 'daily'";
+    QTest::newRow("shell characters") << "document" << "$HOME; rm -rf x & `id` | it's \"y\".txt";
+    QTest::newRow("newline, escapes") << "document" << "two\nlines, tab\\t.txt";
+    QTest::newRow("dash, non-ASCII") << "document" << QString::fromUtf8("-r\u00e9veil \u23f0.txt");
+    QTest::newRow("program") << "program" << "-back up; $now 'daily'";
     QTest::newRow("mail link") << "mailto" << "mailto:wakemere@example.com";
 }
 
@@ -92,10 +90,6 @@ void it_actions::handlerGetsTheTarget()
 {
     QFETCH(QString, handler);
     QFETCH(QString, name);
-    // Ours without close-on-exec, as the sound server's are.
-    const int ours = 200;
-    QCOMPARE(::dup2(STDERR_FILENO, ours), ours);
-    const auto closeOurs = qScopeGuard([] { ::close(ours); });
     const QString path = m_dir.filePath(name);
     QStringList expected{path};
     if (handler == "mailto") {
@@ -113,7 +107,7 @@ void it_actions::handlerGetsTheTarget()
     }
     QTRY_COMPARE_WITH_TIMEOUT(lastCall(handler), expected, 10000);
     const QString fds = handlerRecords(handler, "fds").join(' ');
-    QVERIFY2(!fds.split(' ').contains(QString::number(ours)), qPrintable(fds));
+    QVERIFY2(!fds.split(' ').contains(QString::number(Ours)), qPrintable(fds));
 }
 
 void it_actions::openWith_data()
@@ -143,10 +137,7 @@ void it_actions::openWith()
     const QString path = writeFile(m_dir.filePath(QTest::currentDataTag() + QString(" $1.bin")),
                                    QByteArray("\x00\x01\xfe\xff", 4));
     QVERIFY(staysResponsive([&path] { DesktopOpener().openWith(path); }, 1000));
-    if (portal >= 0) {
-        QCOMPARE(fake.files, QStringList{path});
-        QCOMPARE(fake.options.value("ask"), QVariant(true));
-    }
+    QCOMPARE(fake.requests, portal >= 0 ? QStringList{path + " ask=true"} : QStringList());
     QCOMPARE(bool(openWithDialog()), chooser && portal != FakePortal::Silent);
 
     // A portal that goes away without an answer has refused.
@@ -170,8 +161,7 @@ void it_actions::powerRequests_data()
     QTest::addColumn<PowerControl::Answer>("answer");
     QTest::addColumn<QString>("reason");
     QTest::newRow("shutdown") << "PowerOff" << "accepts" << PowerControl::Accepted << "";
-    QTest::newRow("restart, refused as polkit does")
-        << "Reboot" << "refuses" << PowerControl::Refused << "Access denied";
+    QTest::newRow("refused") << "Reboot" << "refuses" << PowerControl::Refused << "Access denied";
     QTest::newRow("no logind")
         << "PowerOff" << "absent" << PowerControl::Refused
         << "The system's power service (systemd-logind) cannot be reached.";
@@ -195,25 +185,73 @@ void it_actions::powerRequests()
         QTRY_VERIFY_WITH_TIMEOUT(running(), 10000);
     }
     if (logind == "refuses") {
-        QDBusMessage refuse = QDBusMessage::createMethodCall(
-            name, "/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod");
-        refuse << "org.freedesktop.login1.Manager" << method << "b" << ""
-               << "raise dbus.exceptions.DBusException('Access denied', "
-                  "name='org.freedesktop.DBus.Error.AccessDenied')";
-        QCOMPARE(QDBusConnection::systemBus().call(refuse).type(), QDBusMessage::ReplyMessage);
+        QDBusInterface mock(name, "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
+                            QDBusConnection::systemBus());
+        QCOMPARE(mock.call("AddMethod", "org.freedesktop.login1.Manager", method, "b", "",
+                           "raise dbus.exceptions.DBusException('Access denied', "
+                           "name='org.freedesktop.DBus.Error.AccessDenied')").type(),
+                 QDBusMessage::ReplyMessage);
     }
     LogindPowerControl power;
     QSignalSpy answered(&power, &PowerControl::answered);
     method == "PowerOff" ? power.powerOff() : power.reboot();
     power.waitForAnswer();
-    if (logind == "accepts") {
-        QFile calls(log);
-        QVERIFY(calls.open(QIODevice::ReadOnly));
-        QVERIFY(calls.readAll().contains(method.toUtf8() + " True"));
-    }
+    if (logind == "accepts")
+        QVERIFY(contentsOf(log).contains(method + " True"));
     QTRY_COMPARE(answered.count(), 1);
     QTEST(answered.first().at(0).value<PowerControl::Answer>(), "answer");
     QTEST(answered.first().at(1).toString(), "reason");
+}
+
+// Qt keeps a shown icon visible without a tray: the program must not take it for one there
+// and hide its window into nothing.
+void it_actions::noTrayHost()
+{
+    QtTrayIcon icon;
+    QVERIFY(!icon.isAvailable());
+    const QIcon picture = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+    QVERIFY(staysResponsive([&] { icon.show(picture, QStringLiteral("Wakemere"), nullptr); }));
+    QVERIFY(!icon.isShown());
+}
+
+void it_actions::noMailProgram()
+{
+    // Uninstalled, while the desktop's list of defaults still names it.
+    QVERIFY(QFile::remove(qEnvironmentVariable("XDG_DATA_DIRS").section(':', 0, 0)
+                          + "/applications/testdesk-mailto.desktop"));
+    const QStringList before = handlerRecords("mailto");
+    QVERIFY(staysResponsive(
+        [] { DesktopUrlOpener().openUrl(QUrl("mailto:wakemere@example.com")); }, 2000));
+    QCOMPARE(handlerRecords("mailto"), before);
+}
+
+void it_actions::stalledSessionBus()
+{
+    const QString text = writeFile(m_dir.filePath("stalled.txt"), "Bring the keys.\n");
+    const QString data = writeFile(m_dir.filePath("stalled.bin"), "\x01\xfe\xff");
+    const pid_t bus = pid_t(QDBusConnection::sessionBus().interface()->servicePid(
+        QStringLiteral("org.freedesktop.DBus")).value());
+    QVERIFY(bus > 0);
+    DesktopOpener opener;
+    SystemdSleepControl sleep;
+    sleep.setArmed(true);
+    {
+        // A bus that answers nobody: opening, asking for "Open With" and the wake-up request
+        // must not wait on it, and the end waits only briefly.
+        QCOMPARE(::kill(bus, SIGSTOP), 0);
+        const auto resume = qScopeGuard([bus] { ::kill(bus, SIGCONT); });
+        QVERIFY(staysResponsive([&] {
+            opener.openDocument(text);
+            opener.openWith(data);
+            sleep.setWakeAt(QDateTime::currentDateTime().addSecs(3600));
+            sleep.setStayAwake(true);
+            sleep.finish();
+        }));
+    }
+    // Once it answers, the document reaches its application, and with no portal here the
+    // program's own chooser comes.
+    QTRY_COMPARE_WITH_TIMEOUT(lastCall("document"), QStringList{text}, 10000);
+    QTRY_VERIFY(openWithDialog());
 }
 
 QTEST_MAIN(it_actions)

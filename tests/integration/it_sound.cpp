@@ -4,13 +4,12 @@
 #include "soundplayer.h"
 #include "systemvolume.h"
 
-#include <QRegularExpression>
-#include <QTemporaryDir>
-
 #include <memory>
 
+#include <sys/stat.h>
+
 // The real sound player and volume on the PulseAudio server of scripts/testdesk --pulse, proved
-// at its null sink.
+// at its null sink; and where the sound file is broken, or no sound server runs.
 
 namespace {
 
@@ -38,6 +37,9 @@ private slots:
     void playsAtTheSink();
     void volumeReachesTheSink_data();
     void volumeReachesTheSink();
+    void brokenSoundFile_data();
+    void brokenSoundFile();
+    void noSoundServer();
 
 private:
     QTemporaryDir m_dir;
@@ -83,7 +85,8 @@ void it_sound::volumeReachesTheSink_data()
 {
     QTest::addColumn<quint32>("word");
     QTest::addColumn<QList<int>>("expected");
-    // The server's raw scale is cubic: 65536 * cbrt(channel / 0xFFFF), worked out by hand.
+    // The server's raw scale is cubic: 65536 * cbrt(channel / 0xFFFF), worked out by hand. Each
+    // row's volume differs from the one before (the sink starts at full), so no stale one passes.
     QTest::newRow("silent") << 0u << QList<int>{0, 0};
     QTest::newRow("half amplitude, right only") << 0x7FFF0000u << QList<int>{0, 52016};
     QTest::newRow("full") << 0xFFFFFFFFu << QList<int>{65536, 65536};
@@ -93,11 +96,67 @@ void it_sound::volumeReachesTheSink()
 {
     QFETCH(quint32, word);
     QFETCH(QList<int>, expected);
-    // From a volume no row expects, so that a stale value cannot pass.
-    QProcess::execute("pactl", {"set-sink-volume", qEnvironmentVariable("TESTDESK_SINK"), "12345"});
-    QTRY_COMPARE(sinkVolume(), QList<int>({12345, 12345}));
     SystemVolume().setDeviceVolume(word);   // its end waits for the request
     QTRY_COMPARE(sinkVolume(), expected);
+}
+
+void it_sound::brokenSoundFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("not a sound") << "garbage";
+    QTest::newRow("a header and no samples") << "no samples";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a named pipe nobody writes to") << "fifo";
+}
+
+// Playing never waits on the file, and the built-in tone stands in.
+void it_sound::brokenSoundFile()
+{
+    QFETCH(QString, fault);
+    const QString path = m_dir.filePath(fault + ".wav");
+    if (fault == "garbage")
+        writeFile(path, QByteArray(50000, '\x5a'));
+    else if (fault == "no samples")
+        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", path,
+                                           "trim", "0", "0"}), 0);
+    else if (fault == "folder")
+        QVERIFY(QDir().mkdir(path));
+    else if (fault == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+
+    SinkRecorder sink;
+    QVERIFY(sink.started());
+    const std::unique_ptr<SoundPlayer> player(wakemere_sound());
+    MediaPlayer mp1(*player);
+    mp1.setFile(path);
+    QVERIFY(staysResponsive([&mp1] { mp1.play(); }));
+    QVERIFY(QTest::qWaitFor([&sink] { return sink.listen(300).sounds(AlarmTone); }, 6000));
+}
+
+// The sound goes to ALSA's default device, here one that writes what it gets to a file, and
+// the volume to ALSA's mixer, which has no card here.
+void it_sound::noSoundServer()
+{
+    const QString out = m_dir.filePath(QStringLiteral("alsa.raw"));
+    qputenv("ALSA_CONFIG_PATH", QFile::encodeName(writeFile(
+        m_dir.filePath("asound.conf"), "pcm.!default { type file slave.pcm { type null } "
+                                       "format raw file \"" + QFile::encodeName(out) + "\" }\n")));
+    // A server named but not there, as when the desktop's sound server crashed.
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", QFile::encodeName("unix:" + m_dir.filePath("no-sound-server")));
+    const auto restore = qScopeGuard([server] { qputenv("PULSE_SERVER", server); });
+
+    const std::unique_ptr<SoundPlayer> player(wakemere_sound());
+    QSignalSpy failures(player.get(), &SoundPlayer::failed);
+    MediaPlayer mp1(*player);
+    mp1.setFile(makeTone(m_dir.filePath("alarm.wav"), 5));
+    mp1.play();
+    // A second of it, and the file's own: the built-in tone would have followed a failure.
+    QTRY_VERIFY(QFileInfo(out).size() >= 44100 * 4);
+    QCOMPARE(failures.count(), 0);
+
+    QVERIFY(staysResponsive([] { SystemVolume().setDeviceVolume(0x7FFF7FFF); }));
 }
 
 QTEST_GUILESS_MAIN(it_sound)
