@@ -119,6 +119,8 @@ void tst_AlarmScanner::scan_data()
     QTest::newRow("on time") << berlin << seven << before << "1 1 1" << "A1 07:00:00";
     QTest::newRow("twice in one second") << berlin << seven << before << "1 1 0 1"
                                          << "A1 07:00:00";
+    QTest::newRow("first ticks just after it") << berlin << seven << "2026-12-07T06:00:01Z" << "1"
+                                               << "";
     QTest::newRow("late tick catches up") << berlin << seven << before << "1 3" << "A1 07:00:02";
     QTest::newRow("woken in time") << berlin << seven << before << "2" << "A1 07:00:00";
     QTest::newRow("woken 20 s late") << berlin << seven << before << "22" << "A1 07:00:20";

@@ -47,6 +47,7 @@ void tst_NumText::toNumber_data()
     QTest::newRow("german point groups, refused") << "de_DE" << "1.5" << false << 0.0;
     QTest::newRow("german comma") << "de_DE" << ",5" << true << 0.5;
     QTest::newRow("german decimal") << "de_DE" << "1,5" << true << 1.5;
+    QTest::newRow("point after an exponent") << "C" << "1e5." << false << 0.0;
 }
 
 void tst_NumText::toNumber()

@@ -1,17 +1,14 @@
-#include "alarmscanner.h"
 #include "timeentry.h"
 
 #include <QTest>
 
-/// What tst_mainfrm cannot see through the boxes: rounding, and the hour a slot falls due.
+/// What tst_mainfrm cannot see through the boxes: rounding and the first refusal.
 class tst_TimeEntry : public QObject
 {
     Q_OBJECT
 private slots:
     void checkAlarmTime_data();
     void checkAlarmTime();
-    void offsetAndDueHour_data();
-    void offsetAndDueHour();
 };
 
 void tst_TimeEntry::checkAlarmTime_data()
@@ -45,31 +42,6 @@ void tst_TimeEntry::checkAlarmTime()
                                .arg(check.time->second)
                      : check.error,
           "result");
-}
-
-void tst_TimeEntry::offsetAndDueHour_data()
-{
-    QTest::addColumn<int>("hour");
-    QTest::addColumn<bool>("am");
-    QTest::addColumn<double>("offset");
-    QTest::addColumn<int>("due");
-    QTest::newRow("12 AM is midnight") << 12 << true << -12.0 << 0;
-    QTest::newRow("11 AM") << 11 << true << 0.0 << 11;
-    QTest::newRow("12 PM is noon") << 12 << false << 0.0 << 12;
-    QTest::newRow("1 PM") << 1 << false << 12.0 << 13;
-}
-
-void tst_TimeEntry::offsetAndDueHour()
-{
-    QFETCH(int, hour);
-    QFETCH(bool, am);
-    QFETCH(double, offset);
-    QCOMPARE(offsetFor(qint16(hour), am), offset);
-    AlarmSlot slot;
-    slot.almHour = qint16(hour);
-    slot.almOffset = offset;
-    QTEST(dueHour(slot), "due");
-    QCOMPARE(armedAsPm(qint16(hour), offset), !am);
 }
 
 QTEST_GUILESS_MAIN(tst_TimeEntry)
