@@ -39,44 +39,44 @@ private slots:
     void wakeRequestFollowsTheSlots();
 };
 
-// Alarm1 armed for 7:30:00 AM; the last tick at 7:29:58, the next after the gap.
+// Alarm1 armed for 7:30:00 AM; the last tick at 7:29:58, then the steps, then two ticks.
 void tst_Sleep::resume_data()
 {
     QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("how");   // sleep: suspended time; jump: clock set; notice: told
-    QTest::addColumn<int>("gap");
+    // s: the computer sleeps; j: the clock is set forward (seconds); z, r: the system says it
+    // goes to sleep, has resumed; t: a tick
+    QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("problem");   // why the wake-up request failed
     QTest::addColumn<QStringList>("missed");
     QTest::addColumn<QString>("wakeText");
     const QString asleep = "Alarm1|Play Sound|wake up|the computer was asleep";
     const QString forward = "Alarm1|Play Sound|wake up|the clock was set forward";
-    QTest::newRow("woken in time") << int(PlaySound) << "sleep" << 2 << "" << QStringList()
-                                   << "";
-    QTest::newRow("woken 20 s late") << int(PlaySound) << "sleep" << 22 << "" << QStringList()
-                                     << "";
-    QTest::newRow("asleep 2 hours") << int(PlaySound) << "sleep" << 7200 << ""
-                                    << QStringList{asleep} << "";
-    QTest::newRow("asleep, told by the system") << int(PlaySound) << "notice" << 7200 << ""
+    QTest::newRow("woken in time") << int(PlaySound) << "s2" << "" << QStringList() << "";
+    QTest::newRow("asleep 2 hours") << int(PlaySound) << "s7200" << "" << QStringList{asleep}
+                                    << "";
+    QTest::newRow("asleep, told by the system") << int(PlaySound) << "z j7200 r" << ""
                                                 << QStringList{asleep} << "";
+    QTest::newRow("told, a tick before it sleeps") << int(PlaySound) << "z j1 t j7200" << ""
+                                                   << QStringList{asleep} << "";
     QTest::newRow("asleep, wake-up refused")
-        << int(PlaySound) << "sleep" << 7200 << "systemd 252 is too old"
-        << QStringList{asleep}
+        << int(PlaySound) << "s7200" << "systemd 252 is too old" << QStringList{asleep}
         << "The computer could not be woken for them: systemd 252 is too old";
-    QTest::newRow("clock set forward") << int(PlaySound) << "jump" << 3600 << ""
-                                       << QStringList{forward} << "";
+    QTest::newRow("clock set forward") << int(PlaySound) << "j3600" << "" << QStringList{forward}
+                                       << "";
+    QTest::newRow("a short sleep, then set forward") << int(PlaySound) << "z r j3600" << ""
+                                                     << QStringList{forward} << "";
     QTest::newRow("no late shutdown")
-        << int(ShutdownWindows) << "sleep" << 3600 << ""
+        << int(ShutdownWindows) << "s3600" << ""
         << QStringList{"Alarm1|Shutdown Windows|wake up|the computer was asleep"} << "";
     QTest::newRow("no late program")
-        << int(RunProgram) << "jump" << 3600 << ""
+        << int(RunProgram) << "j3600" << ""
         << QStringList{"Alarm1|Run Program|wake up|the clock was set forward"} << "";
 }
 
 void tst_Sleep::resume()
 {
     QFETCH(int, action);
-    QFETCH(QString, how);
-    QFETCH(int, gap);
+    QFETCH(QString, steps);
     QFETCH(QString, problem);
     QFETCH(QStringList, missed);
     FakeDesk desk;
@@ -85,15 +85,19 @@ void tst_Sleep::resume()
     desk.arm(1, qint16(action), "/tmp/alarm", "wake up");
     QSignalSpy due(desk.main.data(), &mainfrm::alarmDue);
     desk.tickAt(QTime(7, 29, 58));
-    if (how == "sleep") {
-        desk.clock.sleep(gap * 1000);
-    } else {
-        if (how == "notice")
+    for (const QString &step : steps.split(' ')) {
+        const int secs = step.mid(1).toInt();
+        if (step[0] == 's')
+            desk.clock.sleep(secs * 1000);
+        else if (step[0] == 'j')
+            desk.clock.advance(secs * 1000);
+        else if (step[0] == 'z')
             emit desk.sleep.aboutToSleep();
-        desk.clock.advance(gap * 1000);
+        else if (step[0] == 'r')
+            emit desk.sleep.resumed();   // it looks at the clock before any tick
+        else
+            desk.main->Timer1_Timer();
     }
-    if (how == "notice")
-        emit desk.sleep.resumed();   // the resume notice looks at the clock before any tick
     desk.main->Timer1_Timer();
     desk.main->Timer1_Timer();
 
