@@ -27,6 +27,14 @@ QString describe(const QList<DueAlarm> &due)
     return parts.join(' ');
 }
 
+/// The process in that time zone for the scope's life.
+struct LocalZone
+{
+    const QByteArray old = qgetenv("TZ");
+    explicit LocalZone(const QByteArray &tz) { qputenv("TZ", tz), tzset(); }
+    ~LocalZone() { qputenv("TZ", old), tzset(); }
+};
+
 } // namespace
 
 class tst_AlarmScanner : public QObject
@@ -122,13 +130,9 @@ void tst_AlarmScanner::scan_data()
     QTest::newRow("first ticks just after it") << berlin << seven << "2026-12-07T06:00:01Z" << "1"
                                                << "";
     QTest::newRow("late tick catches up") << berlin << seven << before << "1 3" << "A1 07:00:02";
-    QTest::newRow("woken in time") << berlin << seven << before << "2" << "A1 07:00:00";
-    QTest::newRow("woken 20 s late") << berlin << seven << before << "22" << "A1 07:00:20";
     QTest::newRow("woken 60 s late") << berlin << seven << before << "62" << "A1 07:01:00";
     QTest::newRow("woken 61 s late") << berlin << seven << before << "63"
                                      << "M1 12-07 07:00:00";
-    QTest::newRow("asleep 2 hours") << berlin << seven << before << "7200 1"
-                                    << "M1 12-07 07:00:00";
     QTest::newRow("asleep 3 days, woken for the fourth")
         << berlin << seven << before << QString::number(3 * 86400 + 2)
         << "M1 12-07 07:00:00, M1 12-08 07:00:00, M1 12-09 07:00:00, A1 07:00:00";
@@ -176,9 +180,7 @@ void tst_AlarmScanner::scan()
     QFETCH(QStringList, armed);
     QFETCH(QString, start);
     QFETCH(QString, steps);
-    const QByteArray oldTz = qgetenv("TZ");
-    qputenv("TZ", tz);
-    tzset();
+    const LocalZone zone(tz);
     AlarmTable table;
     for (int n = 1; n <= armed.size(); ++n) {
         const QTime t = QTime::fromString(armed[n - 1].left(8), "HH:mm:ss");
@@ -205,8 +207,6 @@ void tst_AlarmScanner::scan()
             tick();
         }
     }
-    qputenv("TZ", oldTz);
-    tzset();
     QTEST(events.join(", "), "expected");
 }
 
@@ -216,10 +216,6 @@ void tst_AlarmScanner::nextDue_data()
     QTest::addColumn<QString>("now");   // UTC
     QTest::addColumn<QTime>("slot");
     QTest::addColumn<QString>("expected");   // UTC
-    QTest::newRow("later today") << QByteArray("Europe/Berlin") << "2026-12-07T05:00:00Z"
-                                 << QTime(7, 30) << "2026-12-07T06:30:00Z";
-    QTest::newRow("tomorrow") << QByteArray("Europe/Berlin") << "2026-12-07T07:00:00Z"
-                              << QTime(7, 30) << "2026-12-08T06:30:00Z";
     QTest::newRow("now is not next") << QByteArray("Europe/Berlin") << "2026-12-07T06:30:00Z"
                                      << QTime(7, 30) << "2026-12-08T06:30:00Z";
     QTest::newRow("in the spring gap: after it") << QByteArray("Europe/Berlin")
@@ -235,18 +231,13 @@ void tst_AlarmScanner::nextDue()
     QFETCH(QByteArray, tz);
     QFETCH(QString, now);
     QFETCH(QTime, slot);
-    const QByteArray oldTz = qgetenv("TZ");
-    qputenv("TZ", tz);
-    tzset();
+    const LocalZone zone(tz);
     AlarmTable table;
     arm(table, 3, slot.hour() % 12 == 0 ? 12 : slot.hour() % 12, slot.minute(), slot.second(),
         slot.hour() == 0 ? -12 : slot.hour() > 12 ? 12 : 0, DisplayMessage);
     const auto next =
         AlarmScanner::nextDue(table, QDateTime::fromString(now, Qt::ISODate).toLocalTime());
-    const QString utc = next ? next->toUTC().toString(Qt::ISODate) : QString();
-    qputenv("TZ", oldTz);
-    tzset();
-    QTEST(utc, "expected");
+    QTEST(next ? next->toUTC().toString(Qt::ISODate) : QString(), "expected");
 }
 
 QTEST_GUILESS_MAIN(tst_AlarmScanner)
