@@ -41,8 +41,6 @@ class tst_AlarmScanner : public QObject
 {
     Q_OBJECT
 private slots:
-    void isDue_data();
-    void isDue();
     void dispatch_data();
     void dispatch();
     void scan_data();
@@ -50,37 +48,6 @@ private slots:
     void nextDue_data();
     void nextDue();
 };
-
-void tst_AlarmScanner::isDue_data()
-{
-    QTest::addColumn<int>("hour");
-    QTest::addColumn<int>("minute");
-    QTest::addColumn<int>("second");
-    QTest::addColumn<double>("offset");
-    QTest::addColumn<QTime>("now");
-    QTest::addColumn<bool>("due");
-    QTest::newRow("12 AM not at noon") << 12 << 0 << 0 << -12.0 << QTime(12, 0) << false;
-    QTest::newRow("7:30:15 PM not in the morning") << 7 << 30 << 15 << 12.0
-                                                   << QTime(7, 30, 15) << false;
-    QTest::newRow("unset at noon") << 0 << 0 << 0 << 12.0 << QTime(12, 0) << false;
-    QTest::newRow("deactivated 12 AM slot at midnight") << 0 << 0 << 0 << -12.0 << QTime(0, 0)
-                                                        << false;
-}
-
-void tst_AlarmScanner::isDue()
-{
-    QFETCH(int, hour);
-    QFETCH(int, minute);
-    QFETCH(int, second);
-    QFETCH(double, offset);
-    QFETCH(QTime, now);
-    AlarmSlot slot;
-    slot.almHour = qint16(hour);
-    slot.almMin = qint16(minute);
-    slot.almSec = qint16(second);
-    slot.almOffset = offset;
-    QTEST(::isDue(slot, now), "due");
-}
 
 void tst_AlarmScanner::dispatch_data()
 {
@@ -127,6 +94,10 @@ void tst_AlarmScanner::scan_data()
     QTest::newRow("on time") << berlin << seven << before << "1 1 1" << "A1 07:00:00";
     QTest::newRow("twice in one second") << berlin << seven << before << "1 1 0 1"
                                          << "A1 07:00:00";
+    QTest::newRow("12 AM not at noon") << berlin << QStringList{"00:00:00 0"}
+                                       << "2026-12-07T10:59:58Z" << "1 1 1" << "";
+    QTest::newRow("7:30:15 PM not in the morning") << berlin << QStringList{"19:30:15 0"}
+                                                   << "2026-12-07T06:30:14Z" << "1 1" << "";
     QTest::newRow("first ticks just after it") << berlin << seven << "2026-12-07T06:00:01Z" << "1"
                                                << "";
     QTest::newRow("late tick catches up") << berlin << seven << before << "1 3" << "A1 07:00:02";
