@@ -18,7 +18,8 @@ namespace {
 // exponent, blanks. Anything else is not a number.
 std::optional<double> reference(const std::string &text, bool *undecided)
 {
-    static const std::regex number(R"(^[ \t\n\r\f\v]*([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)[ \t\n\r\f\v]*$)");
+    static const std::regex number(
+        R"(^[ \t\n\r\f\v]*([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)[ \t\n\r\f\v]*$)");
     std::smatch m;
     if (!std::regex_match(text, m, number))
         return std::nullopt;

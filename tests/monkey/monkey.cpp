@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
@@ -73,21 +74,16 @@ struct Instance : FakeDesk
     }
 };
 
-class Monkey
+struct Monkey
 {
-public:
     explicit Monkey(quint64 seed) : m_random(seed) {}
-    bool run(int events, qint64 maxMsecs);
-    bool finalCheck();
-    int done = 0;
-
-private:
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_random); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_random); }
     template<typename T>
     T oneOf(const QList<T> &list) { return list.at(below(int(list.size()))); }
     mainfrm *main() const { return m_instance->forms.mainFormIfLoaded(); }
-
+    bool run(int events, qint64 maxMsecs);
+    bool finalCheck();
     void step();
     void click();
     void key();
@@ -103,6 +99,7 @@ private:
 
     std::mt19937_64 m_random;
     std::unique_ptr<Instance> m_instance;
+    int done = 0;
 };
 
 bool Monkey::run(int events, qint64 maxMsecs)
@@ -258,7 +255,7 @@ void Monkey::trayEvent()
 {
     FakeTrayIcon &tray = m_instance->trayIcon;
     if (below(10) == 0) {
-        note(tray.available ? QStringLiteral("tray host quits") : QStringLiteral("tray host starts"));
+        note(QStringLiteral("tray host ") + (tray.available ? "quits" : "starts"));
         tray.setAvailable(!tray.available);
         return;
     }
@@ -379,6 +376,9 @@ void Monkey::restartIfEnded()
 
 bool Monkey::finalCheck()
 {
+    const auto fail = [](const char *why) {
+        return std::fprintf(stderr, "monkey: %s\n", why), false;
+    };
     while (QWidget *popup = QApplication::activePopupWidget())
         popup->close();
     settle();
@@ -395,40 +395,33 @@ bool Monkey::finalCheck()
     program.main = main();
     program.main->restore_Click();
     settle();
-    if (!program.main->isVisible()) {
-        std::fprintf(stderr, "monkey: the main window does not come back\n");
-        return false;
-    }
+    if (!program.main->isVisible())
+        return fail("the main window does not come back");
     program.pick("Combo2", 0);
     program.pick("Combo1", PlaySound);
     program.dialogs.nextFile = QStringLiteral("/music/final.mp3");
     FakeDesk::click(program.main, "browse");
-    FakeDesk::type(program.main, "hourtb", QStringLiteral("7"));
-    FakeDesk::type(program.main, "min", QStringLiteral("30"));
-    FakeDesk::type(program.main, "secs", QStringLiteral("00"));
+    for (const char *box : {"hourtb", "min", "secs"})
+        FakeDesk::type(program.main, box, QStringLiteral("7"));
     child<QRadioButton>(program.main, "Option1")->click();
     FakeDesk::click(program.main, "activate");
     settle();
     const QString status = child<QLabel>(program.main, "statuslbl")->text();
-    if (status != QLatin1String("Alarm 1 Set For 7:30:00 AM")) {
-        std::fprintf(stderr, "monkey: Activate answered \"%s\"\n", qPrintable(status));
-        return false;
-    }
+    if (status != QLatin1String("Alarm 1 Set For 7:7:7 AM"))
+        return fail("Activate does not arm the alarm");
     // A day never seen before, so that the alarm has not acted at this second yet.
-    program.clock.current = QDateTime(program.clock.current.date().addDays(2), QTime(7, 29, 59, 5));
+    program.clock.current = QDateTime(program.clock.current.date().addDays(2), QTime(7, 7, 6, 5));
     tick();
     program.clock.advance(1000);
     tick();
     settle();
     activefrm *alarm = program.alarm();
     if (!alarm || !alarm->isVisible() || program.sound.last() != QLatin1String("/music/final.mp3")
-        || !program.sound.playing) {
-        std::fprintf(stderr, "monkey: the armed alarm did not fire\n");
-        return false;
-    }
+        || !program.sound.playing)
+        return fail("the armed alarm did not fire");
     FakeDesk::click(alarm, "shutoff");
     settle();
-    return !program.sound.playing;
+    return !program.sound.playing || fail("the alarm's sound goes on after Close");
 }
 
 } // namespace
@@ -439,24 +432,19 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     defaultHandler = qInstallMessageHandler(messageHandler);
 
-    quint64 seed = std::random_device{}();
-    int events = 30000;
-    qint64 maxSeconds = 600;
-    QStringList args = QApplication::arguments().mid(1);
-    while (!args.isEmpty()) {
-        const QString arg = args.takeFirst();
-        if (arg == QLatin1String("--log"))
-            logEvents = true;
-        else if (arg == QLatin1String("--seed") && !args.isEmpty())
-            seed = args.takeFirst().toULongLong();
-        else if (arg == QLatin1String("--events") && !args.isEmpty())
-            events = args.takeFirst().toInt();
-        else if (arg == QLatin1String("--max-seconds") && !args.isEmpty())
-            maxSeconds = args.takeFirst().toLongLong();
-        else
-            return std::fprintf(stderr, "usage: monkey [--seed N] [--events N] "
-                                        "[--max-seconds N] [--log]\n"), 2;
-    }
+    QCommandLineParser options;
+    const QString n = QStringLiteral("N");
+    options.addOptions({{QStringLiteral("seed"), {}, n},
+                        {QStringLiteral("events"), {}, n, QStringLiteral("30000")},
+                        {QStringLiteral("max-seconds"), {}, n, QStringLiteral("600")},
+                        {QStringLiteral("log"), {}}});
+    options.process(app);
+    logEvents = options.isSet(QStringLiteral("log"));
+    const quint64 seed = options.isSet(QStringLiteral("seed"))
+                             ? options.value(QStringLiteral("seed")).toULongLong()
+                             : std::random_device{}();
+    const int events = options.value(QStringLiteral("events")).toInt();
+    const qint64 maxSeconds = options.value(QStringLiteral("max-seconds")).toLongLong();
     std::printf("monkey: seed %llu, up to %d events\n", static_cast<unsigned long long>(seed),
                 events);
     std::fflush(stdout);
