@@ -77,7 +77,7 @@ def main():
         program.choose("Alarm", "Alarm1")
         program.choose("Action", "Play Sound")
         program.choose_file(sound)
-        program.arm(1)
+        program.arm()
         # The focus frame of the last box typed into would show in the picture.
         press(program.main.child("Alarm", "text"), "SetFocus")
         shoot(program, "Wakemere", os.path.join(out, "main.png"))
