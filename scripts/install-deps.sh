@@ -33,6 +33,8 @@ TEST=(
     python3-dbusmock
     # finds and works the controls of the end-to-end scenarios over AT-SPI
     python3-dogtail
+    # pidwait: the test desktop waits for each part to end before the next
+    procps
 )
 
 usage() {
