@@ -6,25 +6,15 @@
 
 namespace {
 
-const QDate Day(2026, 12, 7);
-
-void arm(AlarmTable &table, int n, int hour, int minute, int second, double offset, int action)
+/// The slot armed for that time of day as the main window stores it: 12-hour with an offset.
+void arm(AlarmTable &table, int n, QTime t, int action)
 {
     AlarmSlot &slot = table.slot(n);
-    slot.almHour = qint16(hour);
-    slot.almMin = qint16(minute);
-    slot.almSec = qint16(second);
-    slot.almOffset = offset;
+    slot.almHour = qint16(t.hour() % 12 == 0 ? 12 : t.hour() % 12);
+    slot.almMin = qint16(t.minute());
+    slot.almSec = qint16(t.second());
+    slot.almOffset = t.hour() == 0 ? -12 : t.hour() > 12 ? 12 : 0;
     slot.almAction = qint16(action);
-}
-
-// "1:0 2:3" = slot 1 with action 0, then slot 2 with action 3.
-QString describe(const QList<DueAlarm> &due)
-{
-    QStringList parts;
-    for (const DueAlarm &alarm : due)
-        parts << QString("%1:%2").arg(alarm.slot).arg(alarm.action);
-    return parts.join(' ');
 }
 
 /// The process in that time zone for the scope's life.
@@ -58,7 +48,6 @@ void tst_AlarmScanner::dispatch_data()
     QTest::newRow("first sound wins") << QList<int>{0, 0, -1, -1, -1} << "1:0";
     QTest::newRow("program ends the scan") << QList<int>{1, 0, -1, -1, -1} << "1:1";
     QTest::newRow("document ends the scan") << QList<int>{-1, 2, 3, -1, -1} << "2:2";
-    QTest::newRow("message goes on to a sound") << QList<int>{3, 0, -1, -1, -1} << "1:3 2:0";
     QTest::newRow("message, shutdown, restart all act")
         << QList<int>{3, 4, 5, -1, -1} << "1:3 2:4 3:5";
     QTest::newRow("restart goes on to a program") << QList<int>{-1, -1, 5, 1, 0} << "3:5 4:1";
@@ -71,8 +60,11 @@ void tst_AlarmScanner::dispatch()
     AlarmTable table;
     // The other slots play a sound at 8:30: never part of the 07:30:00 scan.
     for (int n = 1; n <= 5; ++n)
-        arm(table, n, actions[n - 1] >= 0 ? 7 : 8, 30, 0, 0, qMax(actions[n - 1], 0));
-    QTEST(describe(dueAlarms(table, QTime(7, 30))), "expected");
+        arm(table, n, QTime(actions[n - 1] >= 0 ? 7 : 8, 30), qMax(actions[n - 1], 0));
+    QStringList due;   // "1:0 2:3": slot 1 with action 0, then slot 2 with action 3
+    for (const DueAlarm &alarm : dueAlarms(table, QTime(7, 30)))
+        due << QString("%1:%2").arg(alarm.slot).arg(alarm.action);
+    QTEST(due.join(' '), "expected");
 }
 
 // Ticks in a time zone: the table's slots, the first tick (UTC), then the seconds between
@@ -120,17 +112,12 @@ void tst_AlarmScanner::scan_data()
         << "M1 12-07 07:00:00";
     QTest::newRow("clock set back acts not again") << berlin << seven << before << "2 -10 1*20"
                                                    << "A1 07:00:00";
-    QTest::newRow("next day again") << berlin << seven << before << "2 86400"
-                                    << "A1 07:00:00, A1 07:00:00";
     // Summer time ends: 02:00 to 02:59:59 comes twice.
     QTest::newRow("Berlin autumn, ticking") << berlin << QStringList{"02:30:00 3"}
                                             << "2024-10-27T00:00:00Z" << "1*7200" << "A1 02:30:00";
     QTest::newRow("Berlin autumn, asleep over both") << berlin << QStringList{"02:30:00 3"}
                                                      << "2024-10-27T00:00:00Z" << "7200"
                                                      << "M1 10-27 02:30:00";
-    QTest::newRow("New York autumn, ticking") << newYork << QStringList{"01:30:00 0"}
-                                              << "2024-11-03T05:00:00Z" << "1*7200"
-                                              << "A1 01:30:00";
     // Summer time begins: 02:00 to 02:59:59 never comes; the alarm acts at 03:00:00.
     QTest::newRow("Berlin spring") << berlin << QStringList{"02:30:00 3", "02:59:59 3"}
                                    << "2024-03-31T00:59:58Z" << "1 1 1"
@@ -138,8 +125,6 @@ void tst_AlarmScanner::scan_data()
     QTest::newRow("Berlin spring, woken 30 s after the gap")
         << berlin << QStringList{"02:30:00 3"} << "2024-03-30T23:59:58Z" << "3632"
         << "A1 03:00:30";
-    QTest::newRow("New York spring") << newYork << QStringList{"02:30:00 0"}
-                                     << "2024-03-10T06:59:58Z" << "1*3" << "A1 03:00:00";
     QTest::newRow("New York spring, a day later on time")
         << newYork << QStringList{"02:30:00 0"} << "2024-03-10T06:59:58Z" << "2 84600"
         << "A1 03:00:00, A1 02:30:00";
@@ -153,12 +138,8 @@ void tst_AlarmScanner::scan()
     QFETCH(QString, steps);
     const LocalZone zone(tz);
     AlarmTable table;
-    for (int n = 1; n <= armed.size(); ++n) {
-        const QTime t = QTime::fromString(armed[n - 1].left(8), "HH:mm:ss");
-        const int hour = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-        const double offset = t.hour() == 0 ? -12 : t.hour() > 12 ? 12 : 0;
-        arm(table, n, hour, t.minute(), t.second(), offset, armed[n - 1].mid(9).toInt());
-    }
+    for (int n = 1; n <= armed.size(); ++n)
+        arm(table, n, QTime::fromString(armed[n - 1].left(8)), armed[n - 1].mid(9).toInt());
     AlarmScanner scanner;
     QDateTime now = QDateTime::fromString(start, Qt::ISODate).toLocalTime();
     QStringList events;
@@ -204,8 +185,7 @@ void tst_AlarmScanner::nextDue()
     QFETCH(QTime, slot);
     const LocalZone zone(tz);
     AlarmTable table;
-    arm(table, 3, slot.hour() % 12 == 0 ? 12 : slot.hour() % 12, slot.minute(), slot.second(),
-        slot.hour() == 0 ? -12 : slot.hour() > 12 ? 12 : 0, DisplayMessage);
+    arm(table, 3, slot, DisplayMessage);
     const auto next =
         AlarmScanner::nextDue(table, QDateTime::fromString(now, Qt::ISODate).toLocalTime());
     QTEST(next ? next->toUTC().toString(Qt::ISODate) : QString(), "expected");
