@@ -21,37 +21,30 @@ namespace {
 
 constexpr uid_t Nobody = 65534;
 
-sockaddr_un addressOf(const QString &path)
+/// A socket bound at the path that nobody listens on, as a crashed copy leaves it; -1 if none.
+int boundSocket(const QString &path)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path));
-    return address;
-}
-
-/// A socket at the path that nobody listens on any longer, as a crashed copy leaves it.
-bool leaveStaleSocket(const QString &path)
-{
-    const sockaddr_un address = addressOf(path);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0)
+        return fd;
     ::close(fd);
-    return bound;
+    return -1;
 }
 
 /// A process of another user listening at the path, through a socket file of ours.
 pid_t listenAsNobody(const QString &path)
 {
-    const sockaddr_un address = addressOf(path);
     int ready[2];
     if (::pipe(ready) != 0)
         return -1;
     const pid_t child = ::fork();
     if (child == 0) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0
-            && ::syscall(SYS_setresuid, Nobody, Nobody, Nobody) == 0 && ::listen(fd, 8) == 0
-            && ::write(ready[1], "+", 1) == 1)
+        const int fd = boundSocket(path);
+        if (fd >= 0 && ::syscall(SYS_setresuid, Nobody, Nobody, Nobody) == 0
+            && ::listen(fd, 8) == 0 && ::write(ready[1], "+", 1) == 1)
             ::pause();
         _exit(0);
     }
@@ -99,19 +92,19 @@ void tst_SingleInstance::whatIsAtThePath()
     QString name = dir.filePath("instance.socket");
     pid_t other = -1;
     if (there == "stale") {
-        QVERIFY(leaveStaleSocket(name));
+        QCOMPARE(::close(boundSocket(name)), 0);
     } else if (there == "file") {
         QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly));
     } else if (there == "long") {
         name = dir.filePath(QString(120, 'x'));
     } else if (there == "link") {
-        QVERIFY(leaveStaleSocket(dir.filePath("elsewhere")));
+        QCOMPARE(::close(boundSocket(dir.filePath("elsewhere"))), 0);
         QVERIFY(QFile::link(dir.filePath("elsewhere"), name));
     } else if (there == "link lock") {
         QVERIFY(QFile::link(dir.filePath("elsewhere"), name + ".lock"));
     } else if (there == "foreign") {
-        QVERIFY(leaveStaleSocket(name));
+        QCOMPARE(::close(boundSocket(name)), 0);
         QCOMPARE(::chown(QFile::encodeName(name).constData(), Nobody, Nobody), 0);
     } else if (there == "foreign lock") {
         QFile lock(name + ".lock");
