@@ -172,7 +172,7 @@ void tst_AlarmWindows::snooze_data()
     // With no other window left the alarm shows again, instead of ending the program under it.
     QTest::newRow("main window gone: the alarm shows again") << "0" << "main gone" << "counting";
     QTest::newRow("reloaded: no countdown left") << "5" << "reloaded" << "silent";
-    // Which texts are refused is tst_countdown's; here what the windows do about it.
+    // Which texts are refused is tst_numtext's; here what the windows do about it.
     QTest::newRow("refused: the dialog stays") << "2.5" << "" << "ringing";
     QTest::newRow("Cancel") << "5" << "cancel" << "ringing";
 }
