@@ -123,12 +123,16 @@ void tst_mainfrm::pickingAndDeactivatingSlots()
     f.tickAt(QTime(7, 30));
     QCOMPARE(due.count(), 0);
 
+    f.pick("Combo2", 2);
+    f.arm("7", "30", "00");
     f.pick("Combo2", 0);
     QCOMPARE(f.text("statuslbl"), QString("Alarm 1 Set For 12:05:00 PM"));
     QCOMPARE(f.text("hourtb") + ":" + f.text("min") + ":" + f.text("secs"), "12:5:0");
     QCOMPARE(f.text("Text1") + " " + f.text("Combo1"), File + " Play Sound");
     QVERIFY(child<QRadioButton>(f.main, "Option2")->isChecked());
     QCOMPARE(f.table.ampm, QString("PM"));
+    f.pick("Combo2", 2);   // an AM slot after a PM one
+    QVERIFY(child<QRadioButton>(f.main, "Option1")->isChecked());
 }
 
 void tst_mainfrm::browseKeepsFileOnCancel()
