@@ -1,10 +1,11 @@
 #include "desktop.h"
+#include "logindpowercontrol.h"
 #include "systemdsleepcontrol.h"
 
 #include <QtDBus>
 
-// The real sleep backend against python3-dbusmock's systemd (session bus, standing in for the
-// user's service manager) and logind (system bus) on the virtual test desktop of
+// The real sleep and power backends against python3-dbusmock's systemd (session bus, standing in
+// for the user's service manager) and logind (system bus) on the virtual test desktop of
 // scripts/testdesk --system-bus. The mocks log every call; the test reads the logs.
 
 namespace {
@@ -58,6 +59,14 @@ QStringList inhibitors()
     return found;
 }
 
+/// Ends a mock: its service is gone from the bus.
+bool stopped(QProcess *mock, const QDBusConnection &bus, const QString &service)
+{
+    mock->terminate();
+    mock->waitForFinished(3000);
+    return QTest::qWaitFor([&] { return !bus.interface()->isServiceRegistered(service); });
+}
+
 } // namespace
 
 class it_sleep : public QObject
@@ -67,14 +76,16 @@ private slots:
     void initTestCase();
     void wakeRequestsAtTheManager();
     void locksAroundSleep();
-    void refusalOfSystemd252();
-    void noUserManager();
+    void wakeProblems();
+    void powerRequests_data();
+    void powerRequests();
 
 private:
     QStringList calls(const QString &method) const;
 
     QString m_log;
     QProcess *m_systemd = nullptr;
+    QProcess *m_logind = nullptr;
 };
 
 void it_sleep::initTestCase()
@@ -83,8 +94,9 @@ void it_sleep::initTestCase()
     m_systemd = new QProcess(this);
     m_systemd->start("/usr/bin/python3",
                      {"-m", "dbusmock", "--session", "-t", "systemd", "-l", m_log});
-    auto *logind = new QProcess(this);
-    logind->start("/usr/bin/python3", {"-m", "dbusmock", "--system", "-t", "logind"});
+    m_logind = new QProcess(this);
+    m_logind->start("/usr/bin/python3", {"-m", "dbusmock", "--system", "-t", "logind", "-l",
+                                         m_log + ".logind"});
     QTRY_VERIFY_WITH_TIMEOUT(
         QDBusConnection::sessionBus().interface()->isServiceRegistered(Systemd), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -164,27 +176,61 @@ void it_sleep::locksAroundSleep()
     control.finish();
 }
 
-void it_sleep::refusalOfSystemd252()
+// The manager takes the request, then fails the timer ("Operation not permitted") as systemd
+// 252 does: its version tells why. Where no manager runs, that is told.
+void it_sleep::wakeProblems()
 {
-    // It takes the request, then fails the timer ("Operation not permitted"): its version
-    // tells why.
+    const auto problem = [] {
+        SystemdSleepControl control;
+        control.setWakeAt(WakeAt);
+        (void)QTest::qWaitFor([&control] { return !control.wakeProblem().isEmpty(); });
+        const QString found = control.wakeProblem();
+        control.finish();
+        return found;
+    };
     setVersion("252 (252.22-1~deb12u1)");
-    SystemdSleepControl control;
-    control.setWakeAt(WakeAt);
-    QTRY_VERIFY2(control.wakeProblem().contains("version 252"), qPrintable(control.wakeProblem()));
-    control.finish();
+    QVERIFY(problem().contains("version 252"));
+    QVERIFY(stopped(m_systemd, QDBusConnection::sessionBus(), Systemd));
+    QVERIFY(problem().contains("No systemd user manager"));
 }
 
-void it_sleep::noUserManager()
+void it_sleep::powerRequests_data()
 {
-    m_systemd->terminate();
-    m_systemd->waitForFinished(3000);
-    QTRY_VERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(Systemd));
-    SystemdSleepControl control;
-    control.setWakeAt(WakeAt);
-    QTRY_VERIFY2(control.wakeProblem().contains("No systemd user manager"),
-                 qPrintable(control.wakeProblem()));
-    control.finish();
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("logind");
+    QTest::addColumn<PowerControl::Answer>("answer");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("shutdown") << "PowerOff" << "accepts" << PowerControl::Accepted << "";
+    QTest::newRow("refused") << "Reboot" << "refuses" << PowerControl::Refused << "Access denied";
+    QTest::newRow("no logind")   // the last: it ends logind's mock
+        << "PowerOff" << "absent" << PowerControl::Refused
+        << "The system's power service (systemd-logind) cannot be reached.";
+}
+
+// Asked and waited for at once, as at the end of the program: the request reaches logind
+// before the program would be gone, and the answer is logind's.
+void it_sleep::powerRequests()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, logind);
+    if (logind == "refuses") {
+        QCOMPARE(call(QDBusConnection::systemBus(), Logind, "org.freedesktop.DBus.Mock",
+                      "AddMethod", {Logind + ".Manager", method, "b", "",
+                                    "raise dbus.exceptions.DBusException('Access denied', "
+                                    "name='org.freedesktop.DBus.Error.AccessDenied')"}).type(),
+                 QDBusMessage::ReplyMessage);
+    } else if (logind == "absent") {
+        QVERIFY(stopped(m_logind, QDBusConnection::systemBus(), Logind));
+    }
+    LogindPowerControl power;
+    QSignalSpy answered(&power, &PowerControl::answered);
+    method == "PowerOff" ? power.powerOff() : power.reboot();
+    power.waitForAnswer();
+    if (logind == "accepts")
+        QVERIFY(contentsOf(m_log + ".logind").contains(method + " True"));
+    QTRY_COMPARE(answered.count(), 1);
+    QTEST(answered.first().at(0).value<PowerControl::Answer>(), "answer");
+    QTEST(answered.first().at(1).toString(), "reason");
 }
 
 QTEST_GUILESS_MAIN(it_sleep)
