@@ -37,25 +37,21 @@ void prepareForSleep(bool start)
          {Logind + ".Manager", "PrepareForSleep", "b", QVariantList{start}});
 }
 
-/// The locks logind holds now, as "what who mode".
+/// The locks logind holds now, as "what who mode", from gdbus's print of them:
+/// "([('sleep', 'Wakemere', 'Renews ...', 'delay', uint32 0, uint32 12), ('idle', ...)],)".
 QStringList inhibitors()
 {
-    const QDBusMessage reply =
-        call(QDBusConnection::systemBus(), Logind, Logind + ".Manager", "ListInhibitors");
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return {reply.errorMessage()};
+    QProcess gdbus;
+    gdbus.start("gdbus", {"call", "--system", "-d", Logind, "-o", "/org/freedesktop/login1", "-m",
+                          Logind + ".Manager.ListInhibitors"});
+    if (!gdbus.waitForFinished(10000) || gdbus.exitCode() != 0)
+        return {QString::fromUtf8(gdbus.readAllStandardError())};
+    static const QRegularExpression lock("\\('(\\w+)', '(\\w+)', .*?, '(\\w+)', (uint32 )?\\d");
     QStringList found;
-    const QDBusArgument locks = reply.arguments().first().value<QDBusArgument>();
-    locks.beginArray();
-    while (!locks.atEnd()) {
-        QString what, who, why, mode;
-        uint uid = 0, pid = 0;
-        locks.beginStructure();
-        locks >> what >> who >> why >> mode >> uid >> pid;
-        locks.endStructure();
-        found << what + ' ' + who + ' ' + mode;
+    for (auto it = lock.globalMatch(gdbus.readAllStandardOutput()); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        found << match.captured(1) + ' ' + match.captured(2) + ' ' + match.captured(3);
     }
-    locks.endArray();
     return found;
 }
 
