@@ -191,7 +191,10 @@ void SystemdSleepControl::start()
     if (!m_session.isConnected()) {
         m_problem = tr("No session bus runs, so no wake-up request can be made.");
     } else {
-        m_session.connect(Systemd, SystemdPath, SystemdManager, QStringLiteral("JobRemoved"),
+        // No sender named: for a named one Qt asks the bus for its owner and waits for the
+        // answer, which froze the program when a stalled session bus never gave one. Only
+        // jobs this program started are looked at.
+        m_session.connect(QString(), SystemdPath, SystemdManager, QStringLiteral("JobRemoved"),
                           this, SLOT(jobRemoved(uint, QDBusObjectPath, QString, QString)));
         // The manager sends its job signals only to subscribers.
         m_session.asyncCall(managerCall(QStringLiteral("Subscribe")), QuickTimeoutMs);

@@ -179,7 +179,6 @@ void it_actions::stalledSessionBus()
     QVERIFY(bus > 0);
     DesktopOpener opener;
     SystemdSleepControl sleep;
-    sleep.setArmed(true);
     {
         // A bus that answers nobody: opening, asking for "Open With" and the wake-up request
         // must not wait on it, and the end waits only briefly.
@@ -188,6 +187,7 @@ void it_actions::stalledSessionBus()
         QVERIFY(staysResponsive([&] {
             opener.openDocument(text);
             opener.openWith(data);
+            sleep.setArmed(true);
             sleep.setWakeAt(QDateTime::currentDateTime().addSecs(3600));
             sleep.setStayAwake(true);
             sleep.finish();
