@@ -1,35 +1,22 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang's libFuzzer, AddressSanitizer and UBSan, and runs each for
-# a bounded time (first argument, seconds; default 30) from the seed corpus.
+# Builds the fuzz target with clang's libFuzzer, AddressSanitizer and UBSan, and runs it for a
+# bounded time (first argument, seconds; default 30) from the seed corpus.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-top=$(cd "$here/../.." && pwd)
-seconds=${1:-30}
-out=${WAKEMERE_FUZZ_DIR:-$top/build/fuzz}
+engine=$(cd "$here/../../src/engine" && pwd)
+out=${WAKEMERE_FUZZ_DIR:-$here/../../build/fuzz}
 mkdir -p "$out"
-
-build() {
-    local name=$1; shift
-    clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        -I"$top/src/engine" $(pkg-config --cflags Qt6Core) \
-        "$here/$name.cpp" "$@" $(pkg-config --libs Qt6Core) -o "$out/$name"
-}
-
-build fuzz_numtext "$top/src/engine/numtext.cpp" "$top/src/engine/timeentry.cpp" \
-    "$top/src/engine/snoozeentry.cpp"
-
-status=0
-for target in fuzz_numtext; do
-    corpus=$(mktemp -d)
-    cp "$here/corpus/$target"/* "$corpus"/ 2>/dev/null || true
-    if ASAN_OPTIONS=detect_leaks=1 "$out/$target" "$corpus" -max_total_time="$seconds" \
-        -max_len=16 -print_final_stats=1 -artifact_prefix="$out/$target-" >"$out/$target.log" 2>&1
-    then
-        echo "$target: $(grep -E 'stat::number_of_executed_units' "$out/$target.log" | awk '{print $2}') inputs, no fault"
-    else
-        status=1
-        echo "$target: FAULT"; tail -30 "$out/$target.log"
-    fi
-    rm -rf "$corpus"
-done
-exit $status
+clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+    -I"$engine" $(pkg-config --cflags Qt6Core) "$here/fuzz_numtext.cpp" "$engine/numtext.cpp" \
+    "$engine/timeentry.cpp" "$engine/snoozeentry.cpp" $(pkg-config --libs Qt6Core) \
+    -o "$out/fuzz_numtext"
+# A copy of the corpus: libFuzzer adds what it finds to it.
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus"' EXIT
+cp "$here/corpus/fuzz_numtext"/* "$corpus"/
+if ASAN_OPTIONS=detect_leaks=1 "$out/fuzz_numtext" "$corpus" -max_total_time="${1:-30}" \
+    -max_len=16 -print_final_stats=1 -artifact_prefix="$out/fuzz_numtext-" >"$out/log" 2>&1; then
+    echo "fuzz_numtext: $(awk '/number_of_executed_units/ {print $2}' "$out/log") inputs, no fault"
+else
+    echo "fuzz_numtext: FAULT"; tail -30 "$out/log"; exit 1
+fi

@@ -39,17 +39,6 @@ QString nameOf(const QWidget *w)
     return QLatin1String(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName();
 }
 
-QtMessageHandler defaultHandler = nullptr;
-
-void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    // QTest complains about every key no widget takes; the offscreen platform about raises.
-    if (text.startsWith(QLatin1String("Keyboard event not accepted"))
-        || text.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    defaultHandler(type, context, text);
-}
-
 /// One run of the program, from start to its end, on fakes.
 struct Instance : FakeDesk
 {
@@ -201,10 +190,8 @@ struct Monkey
         static const char printable[] = "0123456789012345678901234567890123456789abcxyz .,-+e";
 
         QWidget *target = QApplication::activePopupWidget();
-        if (!target)
-            target = QApplication::focusWidget();
-        if (!target)
-            target = QApplication::activeWindow();
+        target = target ? target : QApplication::focusWidget();
+        target = target ? target : QApplication::activeWindow();
         if (!target) {
             const QList<QWidget *> windows = visibleWindows();
             if (windows.isEmpty())
@@ -418,7 +405,13 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    defaultHandler = qInstallMessageHandler(messageHandler);
+    // QTest complains about every key no widget takes; the offscreen platform about raises.
+    static const QtMessageHandler defaultHandler = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (!text.startsWith(QLatin1String("Keyboard event not accepted"))
+                && !text.startsWith(QLatin1String("This plugin does not support")))
+                defaultHandler(type, context, text);
+        });
 
     QCommandLineParser options;
     const QString n = QStringLiteral("N");
